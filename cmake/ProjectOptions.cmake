@@ -1,0 +1,49 @@
+# Compiler settings shared by every target of the project.
+
+option(ENABLE_ASAN_UBSAN "Build everything with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(ENABLE_TSAN "Build everything with ThreadSanitizer" OFF)
+
+if(ENABLE_ASAN_UBSAN AND ENABLE_TSAN)
+  message(FATAL_ERROR "ENABLE_ASAN_UBSAN and ENABLE_TSAN cannot be combined")
+endif()
+
+add_compile_options(-Wall -Wextra)
+
+if(ENABLE_ASAN_UBSAN)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(ENABLE_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
+# Libraries export only what is marked for export; everything else stays internal.
+set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+set(CMAKE_C_VISIBILITY_PRESET hidden)
+set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+
+# All shared objects sit in one directory and find each other there ($ORIGIN);
+# programs find them in ../lib.
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/archive)
+set(CMAKE_BUILD_RPATH_USE_ORIGIN ON)
+set(CMAKE_SKIP_BUILD_RPATH OFF)
+set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
+
+# Shared libraries: look for dependencies beside themselves.
+function(project_shared_library_rpath target)
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN")
+endfunction()
+
+# Programs: look for the project's libraries in ../lib.
+function(project_program_rpath target)
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
+endfunction()
+
+# A library that a host may unload while a thread of it still runs stays mapped.
+function(project_stay_mapped target)
+  target_link_options(${target} PRIVATE "LINKER:-z,nodelete")
+endfunction()

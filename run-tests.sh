@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs what is missing, builds, and runs every test of the project.
+#   ./run-tests.sh                 normal build in build/
+#   ./run-tests.sh asan            AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+#   ./run-tests.sh tsan            ThreadSanitizer build in build-tsan/
+set -eu
+root=$(cd "$(dirname "$0")" && pwd)
+flavour=${1:-normal}
+sh "$root/scripts/install-deps.sh"
+case $flavour in
+    normal) dir=$root/build; opts="" ;;
+    asan)   dir=$root/build-asan; opts="-DENABLE_ASAN_UBSAN=ON" ;;
+    tsan)   dir=$root/build-tsan; opts="-DENABLE_TSAN=ON" ;;
+    *) echo "usage: $0 [normal|asan|tsan]" >&2; exit 2 ;;
+esac
+sh "$root/scripts/build.sh" "$dir" $opts
+cd "$dir"
+ctest --output-on-failure -j "$(nproc)"
