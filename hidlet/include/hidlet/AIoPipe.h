@@ -1,0 +1,43 @@
+// One HID interface of a device, through which fixed-size reports are read and written.
+//
+// Threads: any thread may call any operation. Reads are serialised with reads and writes with
+// writes, but close() and initialize() never wait for a read or write in progress: close() makes a
+// waiting read return false at once. A pipe that is not open (never opened, closed, or its device
+// gone) fails every read and write.
+#ifndef QUORVEX_HIDLET_AIOPIPE_H
+#define QUORVEX_HIDLET_AIOPIPE_H
+
+#include <vector>
+
+#include "HidletExport.h"
+
+namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
+
+class AIoPipe
+{
+public:
+    virtual ~AIoPipe() {}
+
+    // Opens the pipe for transfers; true when it is open afterwards.
+    virtual bool initialize() = 0;
+    // Bytes of one input report, and of one output report.
+    virtual long getInputReportSize() const = 0;
+    virtual long getOutputReportSize() const = 0;
+    // Fills the buffers in order, one input report each (getInputReportSize() bytes), and sets
+    // *count to the number filled. The time-out (ms) bounds the wait before each report, not the
+    // whole read: a report that does not come within ((timeout / 10) + 2) * 10 ms fails the read.
+    // A report of another length than the input report size fails it too.
+    virtual bool readMultiplePackets(const std::vector<unsigned char*>& packets, long* count, long timeout) = 0;
+    // Sends each buffer in order as one output report of getOutputReportSize() bytes; the first
+    // failure ends the write with false.
+    virtual bool writeMultiplePackets(const std::vector<unsigned char*>& packets) = 0;
+    // Ends transfers; initialize() may open the pipe again.
+    virtual void close() = 0;
+
+    // The read time-out (ms) that allows for the given number of reports: 2000 + 100 per report.
+    HIDLET_API static long getReadPacketTimeout(long packets);
+};
+
+}}}}} // namespace quorvex::lumora::client::corvane::hidlet
+
+#endif

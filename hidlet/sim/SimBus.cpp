@@ -1,0 +1,77 @@
+#include "SimBus.h"
+
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet { namespace sim {
+
+SimBus::SimBus(const std::string& source)
+{
+    if (!source.empty() && source[0] == '@')
+        m_file = source.substr(1);
+    else
+        m_inline = source;
+}
+
+std::vector<SimRemoteSpec> SimBus::describe()
+{
+    std::string text = m_inline;
+    if (!m_file.empty()) {
+        std::ifstream in(m_file.c_str());
+        if (!in)
+            return std::vector<SimRemoteSpec>();   // no file: nothing plugged
+        std::ostringstream all;
+        all << in.rdbuf();
+        text = all.str();
+    }
+    try {
+        m_lastGood = parseSimRemotes(text);
+        m_lastError.clear();
+    } catch (const std::invalid_argument& e) {
+        // A description being rewritten may be half-written: keep the last good one.
+        if (m_lastError != e.what())
+            std::cerr << "hidlet: HIDLET_SIM: " << e.what() << std::endl;
+        m_lastError = e.what();
+    }
+    return m_lastGood;
+}
+
+std::vector<boost::shared_ptr<SimDevice> > SimBus::refresh()
+{
+    const std::vector<SimRemoteSpec> specs = describe();
+    const SimDevice::Clock::time_point now = SimDevice::Clock::now();
+    std::vector<boost::shared_ptr<SimDevice> > present;
+    std::set<std::string> described;
+    for (const SimRemoteSpec& spec : specs) {
+        described.insert(spec.id);
+        boost::shared_ptr<SimDevice>& slot = m_plugged[spec.id];
+        if (slot && slot->spec().text != spec.text) {
+            slot->unplug();
+            slot.reset();
+        }
+        if (slot && !slot->present()) {
+            const bool replugDue = spec.replugMs >= 0 &&
+                                   now >= slot->goneSince() + std::chrono::milliseconds(spec.replugMs);
+            if (replugDue)
+                slot.reset();
+        }
+        if (!slot)
+            slot.reset(new SimDevice(spec, m_nextSerial++));
+        if (slot->present())
+            present.push_back(slot);
+    }
+    for (std::map<std::string, boost::shared_ptr<SimDevice> >::iterator it = m_plugged.begin(); it != m_plugged.end();) {
+        if (described.count(it->first)) {
+            ++it;
+            continue;
+        }
+        it->second->unplug();
+        m_plugged.erase(it++);
+    }
+    return present;
+}
+
+}}}}}} // namespace quorvex::lumora::client::corvane::hidlet::sim

@@ -1,0 +1,18 @@
+#include "hidlet/AHidlet.h"
+
+namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
+
+std::vector<boost::shared_ptr<UsbType> > AHidlet::s_SupportedUSBType;
+
+bool AHidlet::isSupportedType(long vendorId, long productId)
+{
+    for (const boost::shared_ptr<UsbType>& type : s_SupportedUSBType) {
+        if (static_cast<long>(type->vendorId) == vendorId && static_cast<long>(type->productId) == productId)
+            return true;
+    }
+    return false;
+}
+
+long AIoPipe::getReadPacketTimeout(long packets) { return 2000 + 100 * packets; }
+
+}}}}} // namespace quorvex::lumora::client::corvane::hidlet

@@ -1,0 +1,79 @@
+#include "sim/SimRemoteSpec.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace quorvex::lumora::client::corvane::hidlet::sim;
+
+namespace {
+
+TEST(SimRemoteSpec, DefaultsDescribeAnEchoRemote)
+{
+    const std::vector<SimRemoteSpec> remotes = parseSimRemotes("1");
+    ASSERT_EQ(1u, remotes.size());
+    const SimRemoteSpec& r = remotes[0];
+    EXPECT_EQ("sim1", r.id);
+    EXPECT_EQ(0x1234, r.vendorId);
+    EXPECT_EQ(0x5678, r.productId);
+    EXPECT_EQ(0x0100, r.version);
+    EXPECT_EQ(0x14100000, r.location);
+    EXPECT_EQ("336592896", r.devicePath());
+    EXPECT_EQ(64, r.inputSize);
+    EXPECT_EQ(64, r.outputSize);
+    EXPECT_EQ(SimRemoteSpec::ECHO, r.reply);
+    EXPECT_TRUE(r.endPacket.empty());
+    EXPECT_EQ(-1, r.vanishAfter);
+}
+
+TEST(SimRemoteSpec, ReadsEveryField)
+{
+    const SimRemoteSpec r = parseSimRemote(
+        " id=alpha , vid=4660, pid=0x5679, version=-1, location=-1, in=65, out=32, reply=3, end=ff00AA,"
+        " delay=5, rate=1, length=10, vanish=7, replug=250 ", 4);
+    EXPECT_EQ("alpha", r.id);
+    EXPECT_EQ(4660, r.vendorId);
+    EXPECT_EQ(0x5679, r.productId);
+    EXPECT_EQ(-1, r.version);
+    EXPECT_EQ("-1", r.devicePath());
+    EXPECT_EQ(65, r.inputSize);
+    EXPECT_EQ(32, r.outputSize);
+    EXPECT_EQ(SimRemoteSpec::COUNT, r.reply);
+    EXPECT_EQ(3, r.replyCount);
+    EXPECT_EQ((std::vector<unsigned char>{0xFF, 0x00, 0xAA}), r.endPacket);
+    EXPECT_EQ(5, r.delayMs);
+    EXPECT_EQ(1, r.rateMs);
+    EXPECT_EQ(10, r.answerLength);
+    EXPECT_EQ(7, r.vanishAfter);
+    EXPECT_EQ(250, r.replugMs);
+    EXPECT_EQ(SimRemoteSpec::SILENT, parseSimRemote("reply=silent", 1).reply);
+}
+
+TEST(SimRemoteSpec, RejectsWhatItCannotPlay)
+{
+    const char* bad[] = {
+        "vid", "vid=", "vid=12x", "vid=0x10000", "in=0", "in=4097", "out=-1", "reply=many",
+        "end=ABC", "end=GG", "in=2,end=AABBCC", "colour=red", "id=a b", "delay=-1",
+    };
+    for (const char* text : bad)
+        EXPECT_THROW(parseSimRemote(text, 1), std::invalid_argument) << text;
+    EXPECT_THROW(parseSimRemotes("id=a;id=a"), std::invalid_argument);
+}
+
+TEST(SimRemoteSpec, ListsRemotesWithCommentsAndBlankEntries)
+{
+    const std::vector<SimRemoteSpec> remotes = parseSimRemotes(
+        "# two remotes\n"
+        "id=a, reply=silent   # never answers\n"
+        "\n"
+        ";; id=b ; vid=1\n");
+    ASSERT_EQ(3u, remotes.size());
+    EXPECT_EQ("a", remotes[0].id);
+    EXPECT_EQ("b", remotes[1].id);
+    EXPECT_EQ("sim3", remotes[2].id);
+    EXPECT_EQ(1, remotes[2].vendorId);
+    EXPECT_NE(remotes[1].location, remotes[2].location);
+    EXPECT_TRUE(parseSimRemotes("  # nothing\n").empty());
+}
+
+} // namespace
