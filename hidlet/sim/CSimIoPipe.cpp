@@ -12,7 +12,7 @@ CSimIoPipe::~CSimIoPipe() { close(); }
 bool CSimIoPipe::initialize()
 {
     std::lock_guard<std::mutex> hold(m_device->lock());
-    if (!m_device->presentLocked(SimDevice::Clock::now())) {
+    if (m_device->spec().openFails || !m_device->presentLocked(SimDevice::Clock::now())) {
         m_IsOpen = false;
         return false;
     }

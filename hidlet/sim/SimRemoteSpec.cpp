@@ -120,6 +120,10 @@ SimRemoteSpec parseSimRemote(const std::string& text, int position)
             spec.vanishAfter = number(key, value, 0, 1000000000L);
         } else if (key == "replug") {
             spec.replugMs = number(key, value, 0, kMaxMs);
+        } else if (key == "open") {
+            if (value != "fail")
+                reject(key, "only open=fail is known");
+            spec.openFails = true;
         } else {
             reject(key, "unknown field");
         }

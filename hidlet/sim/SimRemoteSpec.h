@@ -17,6 +17,7 @@
 //   length=BYTES   send answer reports of this length instead of in (a misbehaving remote)
 //   vanish=K       disappear right after the K-th input report (0: at the first output report)
 //   replug=MS      come back as a new device this long after disappearing (default never)
+//   open=fail      its pipe cannot be opened
 #ifndef QUORVEX_HIDLET_SIM_SIMREMOTESPEC_H
 #define QUORVEX_HIDLET_SIM_SIMREMOTESPEC_H
 
@@ -44,6 +45,7 @@ struct SimRemoteSpec
     long answerLength = -1;                  // -1: inputSize
     long vanishAfter = -1;                   // -1: never
     long replugMs = -1;                      // -1: never
+    bool openFails = false;
     std::string text;                        // the description it was parsed from
 
     // The location in decimal: the device path toward the engine.

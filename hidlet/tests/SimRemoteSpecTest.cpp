@@ -30,7 +30,7 @@ TEST(SimRemoteSpec, ReadsEveryField)
 {
     const SimRemoteSpec r = parseSimRemote(
         " id=alpha , vid=4660, pid=0x5679, version=-1, location=-1, in=65, out=32, reply=3, end=ff00AA,"
-        " delay=5, rate=1, length=10, vanish=7, replug=250 ", 4);
+        " delay=5, rate=1, length=10, vanish=7, replug=250, open=fail ", 4);
     EXPECT_EQ("alpha", r.id);
     EXPECT_EQ(4660, r.vendorId);
     EXPECT_EQ(0x5679, r.productId);
@@ -46,6 +46,7 @@ TEST(SimRemoteSpec, ReadsEveryField)
     EXPECT_EQ(10, r.answerLength);
     EXPECT_EQ(7, r.vanishAfter);
     EXPECT_EQ(250, r.replugMs);
+    EXPECT_TRUE(r.openFails);
     EXPECT_EQ(SimRemoteSpec::SILENT, parseSimRemote("reply=silent", 1).reply);
 }
 
@@ -53,7 +54,7 @@ TEST(SimRemoteSpec, RejectsWhatItCannotPlay)
 {
     const char* bad[] = {
         "vid", "vid=", "vid=12x", "vid=0x10000", "in=0", "in=4097", "out=-1", "reply=many",
-        "end=ABC", "end=GG", "in=2,end=AABBCC", "colour=red", "id=a b", "delay=-1",
+        "end=ABC", "end=GG", "in=2,end=AABBCC", "colour=red", "id=a b", "delay=-1", "open=yes",
     };
     for (const char* text : bad)
         EXPECT_THROW(parseSimRemote(text, 1), std::invalid_argument) << text;

@@ -1,0 +1,120 @@
+#include "CSuperStupidDummyEngine.h"
+
+#include <exception>
+
+#include <boost/bind/bind.hpp>
+#include <boost/thread/thread.hpp>
+
+#include "response/ResponseRepository.h"
+
+namespace quorvex { namespace lumora { namespace client { namespace corvane {
+namespace superstupiddummyengine {
+
+using response::ResponseRepository;
+
+CSuperStupidDummyEngine::CSuperStupidDummyEngine() : running(true), workerStopped(false)
+{
+    boost::thread worker(boost::bind(&CSuperStupidDummyEngine::run, this));
+    worker.detach();
+}
+
+CSuperStupidDummyEngine::~CSuperStupidDummyEngine()
+{
+    {
+        boost::mutex::scoped_lock hold(queueMutex);
+        running = false;
+        queueCondition.notify_all();
+        while (!workerStopped)
+            queueCondition.wait(hold);
+    }
+    for (IRemote* remote : queue)
+        remote->release();
+    queue.clear();
+}
+
+void CSuperStupidDummyEngine::run()
+{
+    while (running) {
+        boost::mutex::scoped_lock hold(queueMutex);
+        if (queue.empty()) {
+            queueCondition.wait(hold);
+            continue;
+        }
+        IRemote* remote = queue.front();
+        queue.pop_front();
+        hold.unlock();
+        remote->executeCommand();
+        remote->release();
+    }
+    boost::mutex::scoped_lock hold(queueMutex);
+    workerStopped = true;
+    queueCondition.notify_all();
+}
+
+std::string CSuperStupidDummyEngine::getDevicesInfo()
+{
+    remoteManager.updateRemotes();
+    const std::list<IRemote*> remotes = remoteManager.getRemotes();
+    std::string list;
+    for (IRemote* remote : remotes) {
+        if (remote->isConnected())
+            list += remote->getInfoString() + IRemote::SEPARATOR_DEVICE;
+    }
+    return list;
+}
+
+void CSuperStupidDummyEngine::addHidlet(long vendorId, long productId) { remoteManager.addHidlet(vendorId, productId); }
+
+int CSuperStupidDummyEngine::execute(std::string deviceId, const char* request, int responsePackets, char*& response,
+                                     const char* endPacket, long timeout)
+{
+    IRemote* remote = remoteManager.getRemote(deviceId);
+    if (!remote) {
+        ResponseRepository::createDynamicErrorMessage(response, ResponseRepository::KVE_REMOTE_NOT_FOUND, "in KVE::execute");
+        return ResponseRepository::KVE_REMOTE_NOT_FOUND;
+    }
+    const int rc = remote->queueCommand(request, responsePackets, response, timeout, endPacket);
+    if (rc == ResponseRepository::NEW) {
+        {
+            boost::mutex::scoped_lock hold(queueMutex);
+            remote->retain();
+            queue.push_back(remote);
+        }
+        queueCondition.notify_one();
+    }
+    return rc;
+}
+
+int CSuperStupidDummyEngine::cancel(std::string deviceId, char*& response)
+{
+    IRemote* remote = remoteManager.getRemote(deviceId);
+    const int rc = remote ? remote->cancelExecutingCommand() : ResponseRepository::KVE_REMOTE_NOT_FOUND;
+    ResponseRepository::createDynamicErrorMessage(response, rc, "in KVE::cancel");
+    return rc;
+}
+
+int CSuperStupidDummyEngine::cleanupRemote(std::string deviceId, char*& response)
+{
+    int rc = ResponseRepository::SUCCESS;
+    try {
+        remoteManager.cleanupRemote(deviceId);
+        remoteManager.updateRemotes();
+    } catch (const std::exception&) {
+        rc = ResponseRepository::KVE_CANNOT_CLEANUP_REMOTE;
+    }
+    ResponseRepository::createDynamicErrorMessage(response, rc, "in KVE::cleanupRemote");
+    return rc;
+}
+
+int CSuperStupidDummyEngine::cleanupAll()
+{
+    try {
+        remoteManager.cleanupAll();
+    } catch (const std::exception&) {
+        return ResponseRepository::KVE_CANNOT_CLEANUP_REMOTE;
+    }
+    return ResponseRepository::SUCCESS;
+}
+
+} // namespace superstupiddummyengine
+}}}} // namespace quorvex::lumora::client::corvane

@@ -1,0 +1,50 @@
+// The engine: the registry of remotes, answers to the page's requests on the caller thread, and
+// one worker thread that runs the device commands, one remote at a time.
+#ifndef QUORVEX_KVE_CSUPERSTUPIDDUMMYENGINE_H
+#define QUORVEX_KVE_CSUPERSTUPIDDUMMYENGINE_H
+
+#include <atomic>
+#include <deque>
+
+#include <boost/thread/condition_variable.hpp>
+#include <boost/thread/mutex.hpp>
+
+#include "CRemoteManager.h"
+#include "ISuperSimpleDummyEngine.h"
+
+namespace quorvex { namespace lumora { namespace client { namespace corvane {
+namespace superstupiddummyengine {
+
+class CSuperStupidDummyEngine : public ISuperSimpleDummyEngine
+{
+public:
+    // Creates the registry and starts the worker, detached.
+    CSuperStupidDummyEngine();
+    // Stops the worker (waiting for the command it runs) and destroys the registry.
+    ~CSuperStupidDummyEngine() override;
+
+    std::string getDevicesInfo() override;
+    void addHidlet(long vendorId, long productId) override;
+    int execute(std::string deviceId, const char* request, int responsePackets, char*& response,
+                const char* endPacket, long timeout) override;
+    int cancel(std::string deviceId, char*& response) override;
+    int cleanupRemote(std::string deviceId, char*& response) override;
+    int cleanupAll() override;
+
+    // The worker's loop: takes one queued remote at a time and runs its command without
+    // holding the queue's lock.
+    void run();
+
+private:
+    std::atomic<bool> running;
+    CRemoteManager remoteManager;
+    std::deque<IRemote*> queue;            // each entry holds a reference to its remote
+    boost::mutex queueMutex;
+    boost::condition_variable_any queueCondition;
+    bool workerStopped;                    // under queueMutex
+};
+
+} // namespace superstupiddummyengine
+}}}} // namespace quorvex::lumora::client::corvane
+
+#endif
