@@ -1,0 +1,17 @@
+// Starts a request, cancels it as soon as it runs, and shows how it ended (600 when the cancel won).
+//   page-runner examples/cancel_request.js [settings as for send_request.js]
+load('common.js');
+
+var plugin = embed();
+var deviceId = chooseRemote(plugin);
+if (deviceId === null) {
+    console.log('no remotes found');
+    page.exit(1);
+} else {
+    performAndWait(plugin, deviceId, function (answer) {
+        console.log('ended with: ' + answer);
+        page.exit(0);
+    }, function () {
+        console.log('cancel: ' + plugin.cancelCommand(deviceId));
+    });
+}

@@ -1,0 +1,44 @@
+// State shared by the whole plug-in module (one copy per loaded shared object). The browser calls every
+// entry point on its main thread, one at a time, so none of it is locked.
+#ifndef DEVICE_PLUGIN_PLUGINSTATE_H
+#define DEVICE_PLUGIN_PLUGINSTATE_H
+
+#include <npapi/npfunctions.h>
+
+#include "ISuperSimpleDummyEngine.h"
+
+namespace device_plugin {
+
+using Engine = quorvex::lumora::client::corvane::superstupiddummyengine::ISuperSimpleDummyEngine;
+
+constexpr int METHOD_COUNT = 7;
+constexpr int PROPERTY_COUNT = 1;
+
+// The browser's function table, saved by NP_Initialize.
+extern NPNetscapeFuncs* browser;
+
+// The process's one engine; refreshed from the factory on every instance creation, never deleted here.
+extern Engine* m_Skve;
+
+extern const NPUTF8* pluginMethodIdentifierNames[METHOD_COUNT];
+extern NPIdentifier pluginMethodIdentifiers[METHOD_COUNT];
+extern const NPUTF8* pluginPropertyIdentifierNames[PROPERTY_COUNT];
+extern NPIdentifier pluginPropertyIdentifiers[PROPERTY_COUNT];
+
+// Identifiers are interned by the browser for the life of the process, so they are fetched once.
+extern bool identifiersInitialized;
+
+// Positions in pluginMethodIdentifierNames.
+enum MethodIndex {
+    ADD_HIDLET,
+    GET_DEVICES,
+    GET_ATTRIBUTE_BY_KEY,
+    PERFORM_OPERATION,
+    CANCEL_COMMAND,
+    CLEANUP_REMOTE,
+    CLEANUP_ALL
+};
+
+} // namespace device_plugin
+
+#endif
