@@ -40,14 +40,16 @@ bool IsSymbol(duk_context* ctx, duk_idx_t index) {
   return first == 0x80 || first == 0x81 || first == 0x82 || first == 0xFF;
 }
 
-// Protected: [thrown] → [text, lineNumber, fileName, stack].
+// Protected: [thrown] → [text, lineNumber, fileName, stack]. A protected call runs on its
+// caller's stack frame: the thrown value is the top one.
 duk_ret_t ReadThrownValue(duk_context* ctx, void*) {
-  duk_dup(ctx, 0);
+  duk_idx_t thrown = duk_get_top(ctx) - 1;
+  duk_dup(ctx, thrown);
   duk_safe_to_string(ctx, -1);
-  if (duk_is_object(ctx, 0)) {
-    duk_get_prop_string(ctx, 0, "lineNumber");
-    duk_get_prop_string(ctx, 0, "fileName");
-    duk_get_prop_string(ctx, 0, "stack");
+  if (duk_is_object(ctx, thrown)) {
+    duk_get_prop_string(ctx, thrown, "lineNumber");
+    duk_get_prop_string(ctx, thrown, "fileName");
+    duk_get_prop_string(ctx, thrown, "stack");
     if (!duk_is_string(ctx, -1)) duk_pop(ctx), duk_push_undefined(ctx);
   } else {
     duk_push_undefined(ctx);

@@ -34,25 +34,29 @@ struct V8ValueImpl::PropertyOp {
   duk_uarridx_t index;
   duk_uint_t define_flags;
   bool result;
+  // How many values the call takes: the object, and the value to write.
+  duk_idx_t nargs;
 
+  // A protected call runs on its caller's stack frame: the object sits |nargs| from the top.
   static duk_ret_t Run(duk_context* ctx, void* udata) {
     PropertyOp* op = static_cast<PropertyOp*>(udata);
+    duk_idx_t object = duk_get_top(ctx) - op->nargs;
     if (op->by_key) duk_push_lstring(ctx, op->key.data(), op->key.size());
     else duk_push_uint(ctx, op->index);
     switch (op->type) {
       case kGet:
-        duk_get_prop(ctx, 0);
+        duk_get_prop(ctx, object);
         return 1;
       case kHas:
-        op->result = duk_has_prop(ctx, 0) != 0;
+        op->result = duk_has_prop(ctx, object) != 0;
         return 0;
       case kSet:
-        duk_dup(ctx, 1);
-        op->result = duk_put_prop(ctx, 0) != 0;
+        duk_dup(ctx, object + 1);
+        op->result = duk_put_prop(ctx, object) != 0;
         return 0;
       case kDefine:
-        duk_dup(ctx, 1);
-        duk_def_prop(ctx, 0, op->define_flags);
+        duk_dup(ctx, object + 1);
+        duk_def_prop(ctx, object, op->define_flags);
         op->result = true;
         return 0;
     }
@@ -149,13 +153,13 @@ bool V8ValueImpl::RunPropertyOp(PropertyOp& op, CefRefPtr<CefV8Value> value,
   duk_context* ctx = engine_->ThreadFor(context_.get());
   if (!ctx || !duk_check_stack(ctx, 4)) return false;
   engine_->PushRef(ctx, ref_);
-  duk_idx_t nargs = 1;
+  op.nargs = 1;
   if (value) {
     engine_->Push(ctx, value);
-    nargs = 2;
+    op.nargs = 2;
   }
   // One result either way: the value read, or the error of a failed call.
-  bool ok = duk_safe_call(ctx, PropertyOp::Run, &op, nargs, 1) == DUK_EXEC_SUCCESS;
+  bool ok = duk_safe_call(ctx, PropertyOp::Run, &op, op.nargs, 1) == DUK_EXEC_SUCCESS;
   if (ok && read) *read = engine_->Wrap(ctx, -1, context_.get());
   if (!ok) exception_ = engine_->CaptureException(ctx, -1);
   duk_pop(ctx);
@@ -163,18 +167,18 @@ bool V8ValueImpl::RunPropertyOp(PropertyOp& op, CefRefPtr<CefV8Value> value,
 }
 
 bool V8ValueImpl::HasValue(const CefString& key) {
-  PropertyOp op{PropertyOp::kHas, true, Utf16ToCesu8(key.ToString16()), 0, 0, false};
+  PropertyOp op{PropertyOp::kHas, true, Utf16ToCesu8(key.ToString16()), 0, 0, false, 1};
   return RunPropertyOp(op, NULL, nullptr) && op.result;
 }
 
 bool V8ValueImpl::HasValue(int index) {
   if (index < 0) return false;
-  PropertyOp op{PropertyOp::kHas, false, std::string(), static_cast<duk_uarridx_t>(index), 0, false};
+  PropertyOp op{PropertyOp::kHas, false, std::string(), static_cast<duk_uarridx_t>(index), 0, false, 1};
   return RunPropertyOp(op, NULL, nullptr) && op.result;
 }
 
 CefRefPtr<CefV8Value> V8ValueImpl::GetValue(const CefString& key) {
-  PropertyOp op{PropertyOp::kGet, true, Utf16ToCesu8(key.ToString16()), 0, 0, false};
+  PropertyOp op{PropertyOp::kGet, true, Utf16ToCesu8(key.ToString16()), 0, 0, false, 1};
   CefRefPtr<CefV8Value> result;
   RunPropertyOp(op, NULL, &result);
   return result;
@@ -182,7 +186,7 @@ CefRefPtr<CefV8Value> V8ValueImpl::GetValue(const CefString& key) {
 
 CefRefPtr<CefV8Value> V8ValueImpl::GetValue(int index) {
   if (index < 0) return NULL;
-  PropertyOp op{PropertyOp::kGet, false, std::string(), static_cast<duk_uarridx_t>(index), 0, false};
+  PropertyOp op{PropertyOp::kGet, false, std::string(), static_cast<duk_uarridx_t>(index), 0, false, 1};
   CefRefPtr<CefV8Value> result;
   RunPropertyOp(op, NULL, &result);
   return result;
@@ -191,7 +195,7 @@ CefRefPtr<CefV8Value> V8ValueImpl::GetValue(int index) {
 bool V8ValueImpl::SetValue(const CefString& key, CefRefPtr<CefV8Value> value,
                            PropertyAttribute attribute) {
   if (!value) return false;
-  PropertyOp op{PropertyOp::kSet, true, Utf16ToCesu8(key.ToString16()), 0, 0, false};
+  PropertyOp op{PropertyOp::kSet, true, Utf16ToCesu8(key.ToString16()), 0, 0, false, 1};
   if (attribute != V8_PROPERTY_ATTRIBUTE_NONE) {
     op.type = PropertyOp::kDefine;
     op.define_flags = DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_HAVE_WEC |
@@ -204,7 +208,7 @@ bool V8ValueImpl::SetValue(const CefString& key, CefRefPtr<CefV8Value> value,
 
 bool V8ValueImpl::SetValue(int index, CefRefPtr<CefV8Value> value) {
   if (!value || index < 0) return false;
-  PropertyOp op{PropertyOp::kSet, false, std::string(), static_cast<duk_uarridx_t>(index), 0, false};
+  PropertyOp op{PropertyOp::kSet, false, std::string(), static_cast<duk_uarridx_t>(index), 0, false, 1};
   return RunPropertyOp(op, value, nullptr) && op.result;
 }
 
