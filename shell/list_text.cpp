@@ -15,8 +15,7 @@ class Parser {
  public:
   explicit Parser(const std::string& text) : text_(text) {}
 
-  bool ParseTop(CefRefPtr<CefListValue>& list, std::string& error) {
-    list = CefListValue::Create();
+  bool ParseTop(CefRefPtr<CefListValue> list, std::string& error) {
     bool ok = ParseList(list, 1) && (SkipSpace(), pos_ == text_.size());
     if (!ok) error = "cannot read the list at offset " + std::to_string(pos_);
     return ok;
@@ -198,7 +197,7 @@ void Format(CefRefPtr<CefListValue> list, std::string& out) {
 
 }  // namespace
 
-bool ParseList(const std::string& text, CefRefPtr<CefListValue>& list, std::string& error) {
+bool ParseList(const std::string& text, CefRefPtr<CefListValue> list, std::string& error) {
   return Parser(text).ParseTop(list, error);
 }
 

@@ -11,8 +11,9 @@ namespace shell {
 // A number without fraction or exponent that fits 32 bits is an int, any other number a double;
 // doubles always print with a fraction or exponent (3.0), so the two stay apart.
 
-// Parses |text| into a new list; on failure returns false with |error| saying where.
-bool ParseList(const std::string& text, CefRefPtr<CefListValue>& list, std::string& error);
+// Parses |text| into |list| (for example a message's argument list); on failure returns false
+// with |error| saying where, and |list| holds what was read up to there.
+bool ParseList(const std::string& text, CefRefPtr<CefListValue> list, std::string& error);
 
 std::string FormatList(CefRefPtr<CefListValue> list);
 

@@ -63,26 +63,11 @@ bool ShellSession::RunCommand(const std::string& line) {
       out_ << "usage: send NAME [LIST]\n";
       return true;
     }
-    if (rest.find_first_not_of(" \t") != std::string::npos) {
-      CefRefPtr<CefListValue> list;
-      std::string error;
-      if (!ParseList(rest, list, error)) {
-        out_ << error << "\n";
-        return true;
-      }
-      // The message owns its argument list: fill it element by element.
-      CefRefPtr<CefListValue> arguments = message->GetArgumentList();
-      for (size_t i = 0; i < list->GetSize(); ++i) {
-        int index = static_cast<int>(i);
-        switch (list->GetType(index)) {
-          case VTYPE_BOOL: arguments->SetBool(index, list->GetBool(index)); break;
-          case VTYPE_INT: arguments->SetInt(index, list->GetInt(index)); break;
-          case VTYPE_DOUBLE: arguments->SetDouble(index, list->GetDouble(index)); break;
-          case VTYPE_STRING: arguments->SetString(index, list->GetString(index)); break;
-          case VTYPE_LIST: arguments->SetList(index, list->GetList(index)); break;
-          default: arguments->SetNull(index); break;
-        }
-      }
+    std::string error;
+    if (rest.find_first_not_of(" \t") != std::string::npos &&
+        !ParseList(rest, message->GetArgumentList(), error)) {
+      out_ << error << "\n";
+      return true;
     }
     Result result = host_.SendProcessMessage(current_browser_, message);
     out_ << "-> browser " << current_browser_ << ": " << name << " "
