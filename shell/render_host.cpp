@@ -73,7 +73,7 @@ std::unique_ptr<RenderHost> RenderHost::Launch(const std::string& helper_path,
   if (child_fd >= 0) close(child_fd);
   if (host->pid_ < 0) return nullptr;
   host->running_ = true;
-  if (!host->Start(extra_switches)) return nullptr;
+  if (!host->Start()) return nullptr;
   return host;
 }
 
@@ -90,11 +90,11 @@ std::unique_ptr<RenderHost> RenderHost::StartInProcess(
         CefExecuteProcess(CefMainArgs(static_cast<int>(arguments.size()), argv.data()), app);
   });
   host->running_ = true;
-  if (!host->Start(extra_switches)) return nullptr;
+  if (!host->Start()) return nullptr;
   return host;
 }
 
-bool RenderHost::Start(const std::vector<std::string>& /*extra_switches*/) {
+bool RenderHost::Start() {
   cef_ipc::Frame request;
   request.kind = cef_ipc::Kind::kRenderThreadCreated;
   request.list = CefListValue::Create();

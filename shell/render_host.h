@@ -70,7 +70,8 @@ class RenderHost {
 
  private:
   explicit RenderHost(int channel_fd);
-  bool Start(const std::vector<std::string>& extra_switches);
+  // Hands the render process its start-up information and waits until it is ready.
+  bool Start();
   Result Request(cef_ipc::Frame& request);
 
   cef_ipc::Channel channel_;

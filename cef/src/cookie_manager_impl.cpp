@@ -6,8 +6,8 @@
 namespace cef_stand_in {
 namespace {
 
-// The process's one cookie manager. Cookies themselves are not kept: no page loads resources
-// here. The supported schemes are recorded for whoever asks for them.
+// The process's one cookie manager. No page loads resources here, so there are no cookies to
+// keep; the supported schemes are only recorded.
 class CookieManagerImpl : public CefCookieManager {
  public:
   CookieManagerImpl() : schemes_{"http", "https"} {}
