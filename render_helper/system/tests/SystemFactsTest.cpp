@@ -2,11 +2,14 @@
 // marker.
 #include "AppVersion.h"
 #include "BundleInfo.h"
+#include "GetSystemInfo.h"
+#include "JsHandlerFunctions.h"
 #include "PreferenceFile.h"
 #include "TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -41,6 +44,13 @@ TEST(BundleInfo, ReadsTheVersionLine)
 
     directory.write(BUNDLE_INFO_FILE_NAME, "name=render-helper\n");
     EXPECT_EQ(ReadBundleVersion(directory.path()), "") << "no version key";
+}
+
+TEST(BundleInfo, TheBuildInstallsTheProjectVersionBesideThePrograms)
+{
+    // This test program is built into the same directory as render-helper.
+    EXPECT_EQ(GetSystemInfo().GetVersion(), EXPECTED_BUNDLE_VERSION);
+    EXPECT_EQ(jshandler::GetAppVersion(), EXPECTED_BUNDLE_VERSION);
 }
 
 TEST(PreferenceFilePath, JoinsWithSingleSeparators)
@@ -128,4 +138,20 @@ TEST(ClearCache, MissingFileIsNotCreated)
     EXPECT_FALSE(std::filesystem::exists(directory.path() + "/Velorum"));
     EXPECT_EQ(echo.str(), "");
     EXPECT_EQ(MarkClearCacheRequest(directory.path(), echo), ClearCacheOutcome::FILE_UNAVAILABLE) << "a directory";
+}
+
+TEST(ClearCache, PageFunctionMarksThePreferenceFileOfThisVersion)
+{
+    TemporaryDirectory directory;
+    ASSERT_EQ(setenv("XDG_CONFIG_HOME", directory.path().c_str(), 1), 0);
+
+    jshandler::ClearCache();
+    EXPECT_TRUE(std::filesystem::is_empty(directory.path())) << "nothing is created without the file";
+
+    std::string path = directory.write(std::string("Velorum/") + EXPECTED_BUNDLE_VERSION + "/preferences.log", "a;;b");
+    EXPECT_EQ(GetSystemInfo().GetPreferenceFilePath(), path);
+    jshandler::ClearCache();
+    EXPECT_EQ(ReadFile(path), "a;;b;;clearCache");
+
+    unsetenv("XDG_CONFIG_HOME");
 }
