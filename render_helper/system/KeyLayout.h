@@ -1,7 +1,7 @@
 // The keyboard layout export: which character each key shows under four modifier states, as one
 // JSON array text such as [{"K":"N_0","V":"a"},{"K":"N_1","V":"s"},...].
 //
-// Keys are named by Apple virtual key codes 0-94 and modifier states by Apple event modifier
+// Keys are named by macOS virtual key codes 0-94 and modifier states by macOS event modifier
 // flags, because that is what the pages were written against. The entries come label by label
 // ("N", "S", "A", "CS"), each by ascending key code. Return, Tab, Delete, Escape, keypad Clear
 // and keypad Enter are left out, and so is every key that shows nothing.

@@ -12,8 +12,8 @@ class KeyTranslator
 public:
     virtual ~KeyTranslator() = default;
 
-    // The characters (UTF-8) the key with the given Apple virtual key code shows under the
-    // modifier state (Apple event modifier flags); "" when it shows none.
+    // The characters (UTF-8) the key with the given macOS virtual key code shows under the
+    // modifier state (macOS event modifier flags); "" when it shows none.
     virtual std::string Translate(uint16_t keyCode, uint32_t modifierState) = 0;
 };
 

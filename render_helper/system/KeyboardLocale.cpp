@@ -12,7 +12,7 @@ struct LocaleName {
     const char* name;
 };
 
-// XKB layout (and variant)  ->  Apple keyboard layout name
+// XKB layout (and variant)  ->  macOS keyboard layout name
 //
 //   us                  US                  gb      British        ie      Irish
 //   us(intl)            USInternational-PC  au      Australian     ca      Canadian

@@ -8,7 +8,7 @@
 
 namespace quorvex { namespace lumora { namespace client { namespace renderhelper {
 
-// The name pages know for an XKB layout (and variant): the Apple keyboard layout name for the
+// The name pages know for an XKB layout (and variant): the macOS keyboard layout name for the
 // common layouts ("us" gives "US", "de" gives "German"), and otherwise the XKB name itself,
 // written "layout" or "layout(variant)".
 std::string KeyboardLocaleName(const std::string& layout, const std::string& variant);

@@ -8,10 +8,10 @@ namespace {
 
 const uint32_t NO_KEY = KEY_RESERVED;
 
-// Indexed by the Apple virtual key code.
+// Indexed by the macOS virtual key code.
 //
 // Code 50 is the grave accent key, left of 1 on an ANSI keyboard; on a PC that is KEY_GRAVE.
-// Code 10 is the key that only ISO keyboards have (section sign on Apple's ISO keyboards); the
+// Code 10 is the key that only ISO keyboards have (the section sign key of a Mac ISO keyboard); the
 // extra ISO key of a PC keyboard sits between left Shift and Z: KEY_102ND.
 const uint32_t EVDEV_KEY_BY_MAC_CODE[LAST_EXPORTED_KEY_CODE + 1] = {
     /*  0 A              */ KEY_A,

@@ -4,6 +4,8 @@
 #include "MacKeyCodes.h"
 #include "Utf8.h"
 
+#include <initializer_list>
+
 namespace quorvex { namespace lumora { namespace client { namespace renderhelper {
 
 namespace {

@@ -15,7 +15,7 @@
 
 namespace quorvex { namespace lumora { namespace client { namespace renderhelper {
 
-// Bits of the Apple event modifier flags that change the characters of a key.
+// Bits of the macOS event modifier flags that change the characters of a key.
 const uint32_t MODIFIER_CAPS_LOCK = 0x10000;
 const uint32_t MODIFIER_SHIFT = 0x20000;
 const uint32_t MODIFIER_OPTION = 0x80000;
