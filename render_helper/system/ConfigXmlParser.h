@@ -1,0 +1,47 @@
+// Reader of the service configuration document.
+//
+// Creating a ConfigXmlParser fetches the XML document over HTTP and reads it as a stream of
+// events, writing each element it meets, with the element's text, to the log:
+//   "Started Element <name>"                                   at each element start
+//   "Found an element named: <name> with a value of: <text>"   at each element end
+// The text reported at an element's end is everything collected since the most recent start of
+// any element, so a parent that holds text after a child reports only that trailing text (and
+// whitespace between elements counts as text). Nothing of the document is kept. A document that
+// cannot be fetched or is not well-formed ends the read without a message of its own.
+#ifndef QUORVEX_RENDERHELPER_CONFIGXMLPARSER_H
+#define QUORVEX_RENDERHELPER_CONFIGXMLPARSER_H
+
+#include "SystemLog.h"
+
+#include <string>
+
+namespace quorvex { namespace lumora { namespace client { namespace renderhelper {
+
+class ConfigXmlParser
+{
+public:
+    // Where the service configuration document is served.
+    static const char* const SERVICE_CONFIG_URL;
+
+    // Reads the document at url (http or https) to its end before returning.
+    explicit ConfigXmlParser(const std::string& url = SERVICE_CONFIG_URL, LogSink log = SystemLogSink());
+
+    ConfigXmlParser(const ConfigXmlParser&) = delete;
+    ConfigXmlParser& operator=(const ConfigXmlParser&) = delete;
+
+private:
+    class Reader;
+
+    void read(const std::string& url);
+    void didStartElement(const char* name);
+    void foundCharacters(const char* text, int length);
+    void didEndElement(const char* name);
+
+    LogSink m_log;
+    // The text collected since the last element start.
+    std::string m_element;
+};
+
+}}}} // namespace quorvex::lumora::client::renderhelper
+
+#endif
