@@ -14,22 +14,36 @@ var SETTINGS = {
     poll: { env: 'REMOTE_POLL_MS', fallback: '50' }
 };
 
-function setting(name) {
+// A page may give its own fallback for a setting.
+function setting(name, fallback) {
     var prefix = name + '=';
     for (var i = 0; i < page.args.length; i++) {
         if (page.args[i].indexOf(prefix) === 0)
             return page.args[i].substring(prefix.length);
     }
     var fromEnvironment = page.env(SETTINGS[name].env);
-    return fromEnvironment !== undefined ? fromEnvironment : SETTINGS[name].fallback;
+    if (fromEnvironment !== undefined)
+        return fromEnvironment;
+    return fallback !== undefined ? fallback : SETTINGS[name].fallback;
 }
 
 // Decimal or 0x-prefixed hexadecimal.
-function numberSetting(name) {
-    var value = parseInt(setting(name));
+function numberSetting(name, fallback) {
+    var value = parseInt(setting(name, fallback));
     if (isNaN(value))
-        throw new Error('setting ' + name + ' is not a number: ' + setting(name));
+        throw new Error('setting ' + name + ' is not a number: ' + setting(name, fallback));
     return value;
+}
+
+// A remote takes whole reports only: the hexadecimal text padded with zeros to a whole number of
+// reports of the given length in bytes (left as it is when the length is unknown).
+function wholeReports(hex, reportLength) {
+    var digits = 2 * parseInt(reportLength, 10);
+    if (!(digits > 0) || hex === '')
+        return hex;
+    while (hex.length % digits !== 0)
+        hex += '0';
+    return hex;
 }
 
 // A response string "{{code|text}}" gives its code; anything else (hexadecimal data) is a success.
@@ -79,10 +93,17 @@ function chooseRemote(plugin) {
 // Starts the request of the settings on `deviceId` and calls done(answer) once the answer is final.
 // The same call both starts the request and asks how it is going.
 function performAndWait(plugin, deviceId, done, onStarted) {
+    performOperationAndWait(plugin, {
+        device: deviceId, request: setting('request'), packets: numberSetting('packets'),
+        timeout: numberSetting('timeout'), end: setting('end')
+    }, done, onStarted);
+}
+
+// The same for an operation {device, request, packets, timeout, end}.
+function performOperationAndWait(plugin, op, done, onStarted) {
     var started = false;
     function ask() {
-        var answer = plugin.performOperation(deviceId, setting('request'), numberSetting('packets'),
-                                             numberSetting('timeout'), setting('end'));
+        var answer = plugin.performOperation(op.device, op.request, op.packets, op.timeout, op.end);
         if (!inProgress(answer)) {
             done(answer);
             return;
