@@ -4,6 +4,7 @@
 
 #include <boost/bind/bind.hpp>
 #include <boost/thread/thread.hpp>
+#include <logging>   // the logging facility: silent until a sink and a level mask are installed
 
 #include "response/ResponseRepository.h"
 

@@ -1,5 +1,9 @@
 #include "PluginState.h"
 
+// The project's logging facility is part of every deliverable; it writes nothing until a sink and
+// a level mask are installed.
+#include <logging>
+
 namespace device_plugin {
 
 NPNetscapeFuncs* browser = nullptr;
