@@ -22,13 +22,14 @@
 namespace {
 
 const char kUsage[] =
-    "usage: uhid-remote [-n] [--uhid PATH] DESCRIPTION | @FILE\n"
+    "usage: uhid-remote [-n] [-q] [--uhid PATH] DESCRIPTION | @FILE\n"
     "\n"
     "Creates one virtual USB HID remote per entry of DESCRIPTION (the text HIDLET_SIM takes:\n"
     "remotes separated by ';' or lines, fields key=value separated by ','), and answers its\n"
     "output reports as the simulated remote of that description would, until stopped.\n"
     "  -n, --numbered  reports carry report id 1 (the first byte of every report); default:\n"
     "                  unnumbered reports\n"
+    "  -q, --quiet     print only errors\n"
     "  --uhid PATH     the uhid node (default /dev/uhid)\n"
     "Example: uhid-remote 'id=remote1,vid=0x1234,pid=0x5678,reply=3,end=FF,rate=1'\n"
     "Each remote's HID_UNIQ is its id; it has no USB device above it, so its location and\n"
@@ -112,6 +113,8 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "-n" || arg == "--numbered") {
             numbered = true;
+        } else if (arg == "-q" || arg == "--quiet") {
+            std::freopen("/dev/null", "w", stdout);
         } else if (arg == "--uhid" && i + 1 < argc) {
             uhidNode = argv[++i];
         } else if (arg == "-h" || arg == "--help") {

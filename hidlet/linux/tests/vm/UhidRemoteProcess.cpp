@@ -29,12 +29,15 @@ std::string programDirectory()
 
 } // namespace
 
-UhidRemoteProcess::UhidRemoteProcess(const std::string& description, bool numbered, const std::vector<std::string>& ids)
+UhidRemoteProcess::UhidRemoteProcess(const std::string& description, bool numbered, const std::vector<std::string>& ids,
+                                     bool quiet)
 {
     const std::string program = programDirectory() + "/uhid-remote";
     std::vector<std::string> args = {program};
     if (numbered)
         args.push_back("-n");
+    if (quiet)
+        args.push_back("-q");
     args.push_back(description);
     std::vector<char*> argv;
     for (std::string& arg : args)

@@ -11,8 +11,10 @@
 class UhidRemoteProcess
 {
 public:
-    // ids: the remotes of the description whose hidraw device to wait for.
-    UhidRemoteProcess(const std::string& description, bool numbered, const std::vector<std::string>& ids);
+    // ids: the remotes of the description whose hidraw device to wait for. quiet: without the
+    // program's log of what it plugged, received and sent.
+    UhidRemoteProcess(const std::string& description, bool numbered, const std::vector<std::string>& ids,
+                      bool quiet = false);
     ~UhidRemoteProcess() { stop(); }
     UhidRemoteProcess(const UhidRemoteProcess&) = delete;
     UhidRemoteProcess& operator=(const UhidRemoteProcess&) = delete;
