@@ -1,6 +1,7 @@
 // hidlet-list: the HID interfaces that libHidlet's Linux backend sees, with what it reads of each
 // (identity, location, report sizes) and whether it would hand the interface out as a remote.
 // The first thing to run when a remote is not found.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -18,12 +19,15 @@ namespace hidlet = quorvex::lumora::client::corvane::hidlet;
 namespace {
 
 const char kUsage[] =
-    "usage: hidlet-list [VID:PID ...]\n"
+    "usage: hidlet-list [--send HEX] [VID:PID ...]\n"
     "\n"
     "Lists every hidraw interface with its identity, location (the device path the page sees),\n"
     "report sizes and whether it is a remote: usage page 0xFF00 and usage 1 in its report\n"
     "descriptor, and, when VID:PID pairs (hexadecimal) are given, one of those pairs. With pairs\n"
     "it then lists what the library itself hands out for them.\n"
+    "  --send HEX  also send each remote the library lists one output report (HEX, zero-padded;\n"
+    "              with numbered reports its first byte is the report id) and print the input\n"
+    "              reports that come back until none comes for a second\n"
     "HIDLET_SYSFS_ROOT and HIDLET_DEV_ROOT move /sys and /dev.\n";
 
 typedef std::pair<long, long> Pair;
@@ -93,7 +97,45 @@ void printInterface(const hidlet::HidrawInterface& hidraw, const std::vector<Pai
               << "  candidate: " << verdict(hidraw, pairs) << "\n";
 }
 
-void listThroughLibrary(const std::vector<Pair>& pairs)
+std::string hexText(const unsigned char* bytes, long length)
+{
+    std::string text;
+    char pair[4];
+    for (long i = 0; i < length; ++i) {
+        std::snprintf(pair, sizeof pair, "%02X", bytes[i]);
+        text += pair;
+    }
+    return text;
+}
+
+bool parseHex(const std::string& text, std::vector<unsigned char>* bytes)
+{
+    if (text.size() % 2 != 0 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return false;
+    for (std::string::size_type i = 0; i < text.size(); i += 2)
+        bytes->push_back(static_cast<unsigned char>(std::strtol(text.substr(i, 2).c_str(), nullptr, 16)));
+    return true;
+}
+
+void exchange(long pipe, const std::vector<unsigned char>& request)
+{
+    const long maxAnswerReports = 64;
+    std::vector<unsigned char> output(static_cast<std::size_t>(hidlet::GetOutputPacketSize(pipe)), 0);
+    std::copy(request.begin(), request.begin() + std::min(request.size(), output.size()), output.begin());
+    const long written = hidlet::Write(pipe, output.data(), static_cast<long>(output.size()));
+    std::cout << "    sent " << hexText(output.data(), static_cast<long>(output.size())) << ": code " << written << "\n";
+    std::vector<unsigned char> input(static_cast<std::size_t>(hidlet::GetInputPacketSize(pipe)), 0);
+    for (long i = 0; written == 0 && i < maxAnswerReports; ++i) {
+        const long read = hidlet::Read(pipe, input.data(), static_cast<long>(input.size()), 1000);
+        if (read != 0) {
+            std::cout << "    no further report (code " << read << ")\n";
+            break;
+        }
+        std::cout << "    got  " << hexText(input.data(), static_cast<long>(input.size())) << "\n";
+    }
+}
+
+void listThroughLibrary(const std::vector<Pair>& pairs, const std::vector<unsigned char>* request)
 {
     for (const Pair& pair : pairs)
         hidlet::AddHidlet(pair.first, pair.second);
@@ -110,13 +152,15 @@ void listThroughLibrary(const std::vector<Pair>& pairs)
         hidlet::GetCandidateIoPipeTokens(tokens[i], &pipes, &pipeCount);
         for (int p = 0; p < pipeCount; ++p) {
             hidlet::AttachChannel(tokens[i], pipes[p]);
+            const bool opened = hidlet::OpenChannel(pipes[p]);
             std::cout << "  reports " << hidlet::GetInputPacketSize(pipes[p]) << "/" << hidlet::GetOutputPacketSize(pipes[p])
-                      << "  opens: " << (hidlet::OpenChannel(pipes[p]) ? "yes" : "no");
+                      << "  opens: " << (opened ? "yes" : "no") << "\n";
+            if (opened && request)
+                exchange(pipes[p], *request);
             hidlet::CloseChannel(pipes[p]);
             hidlet::DetachChannel(pipes[p]);
         }
         delete[] pipes;
-        std::cout << "\n";
         hidlet::DetachDevice(tokens[i]);
     }
     delete[] tokens;
@@ -127,12 +171,22 @@ void listThroughLibrary(const std::vector<Pair>& pairs)
 int main(int argc, char** argv)
 {
     std::vector<Pair> pairs;
+    std::vector<unsigned char> request;
+    bool send = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         Pair pair;
         if (arg == "-h" || arg == "--help") {
             std::cout << kUsage;
             return 0;
+        }
+        if (arg == "--send") {
+            if (i + 1 >= argc || !parseHex(argv[++i], &request)) {
+                std::cerr << "hidlet-list: --send takes hexadecimal bytes\n" << kUsage;
+                return 2;
+            }
+            send = true;
+            continue;
         }
         if (!parsePair(arg, &pair)) {
             std::cerr << "hidlet-list: not a VID:PID pair: " << arg << "\n" << kUsage;
@@ -151,6 +205,6 @@ int main(int argc, char** argv)
             printInterface(hidraw, pairs);
     }
     if (!pairs.empty())
-        listThroughLibrary(pairs);
+        listThroughLibrary(pairs, send ? &request : nullptr);
     return 0;
 }
