@@ -53,6 +53,13 @@ typedef std::chrono::steady_clock Clock;
 
 bool deviceGone(int error) { return error == ENODEV || error == EIO || error == ENXIO; }
 
+// Removal shows on the descriptor even while nothing is transferring.
+bool hungUp(int fd)
+{
+    pollfd device = {fd, 0, 0};
+    return ::poll(&device, 1, 0) > 0 && (device.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+}
+
 } // namespace
 
 CLinuxHidIoPipe::CLinuxHidIoPipe(const HidrawInterface& hidraw)
@@ -75,12 +82,12 @@ std::shared_ptr<CLinuxHidIoPipe::Connection> CLinuxHidIoPipe::connection()
 bool CLinuxHidIoPipe::initialize()
 {
     std::lock_guard<std::mutex> hold(m_state);
-    if (m_IsOpen.load() && m_connection && !m_connection->ended()) {
-        // Removal is noticed on the descriptor; a pipe whose device went away while nothing
-        // was transferring is not open any more.
-        pollfd device = {m_connection->device(), 0, 0};
-        if (::poll(&device, 1, 0) == 0 || !(device.revents & (POLLERR | POLLHUP | POLLNVAL)))
+    if (m_connection) {
+        if (m_IsOpen.load() && !m_connection->ended() && !hungUp(m_connection->device()))
             return true;
+        // Closed, or its device went away: reads still waiting on it end now.
+        m_connection->end();
+        m_connection.reset();
     }
     m_IsOpen.store(false);
 
@@ -98,8 +105,6 @@ bool CLinuxHidIoPipe::initialize()
         ::close(device);
         return false;
     }
-    if (m_connection)
-        m_connection->end();
     m_connection = std::make_shared<Connection>(device, wake);
     m_IsOpen.store(true);
     return true;
