@@ -5,13 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <filesystem>
 #include <sstream>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
 
@@ -20,17 +22,28 @@ namespace {
 // A report descriptor is at most 4096 bytes (HID_MAX_DESCRIPTOR_SIZE).
 const std::size_t kMaxDescriptorBytes = 4096;
 
-bool readFile(const std::string& path, std::string* content, std::size_t limit = 64 * 1024)
+bool readFile(const std::string& path, std::string* content, std::size_t limit = 4096)
 {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    std::string data;
-    data.resize(limit + 1);
-    in.read(&data[0], static_cast<std::streamsize>(data.size()));
-    data.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-        return false;
+    std::string data(limit, '\0');
+    std::size_t filled = 0;
+    while (filled < limit) {
+        const ssize_t got = ::read(fd, &data[filled], limit - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got < 0) {
+                ::close(fd);
+                return false;
+            }
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    data.resize(filled);
     *content = data;
     return true;
 }
@@ -111,9 +124,7 @@ bool parseHidId(const std::string& uevent, long* vendor, long* product)
 // port chain), staying inside the sysfs tree. Empty when there is none (uhid, Bluetooth, I2C).
 std::string usbDeviceAbove(const std::string& sysfsRoot, const std::string& hidDevice)
 {
-    const std::string root = resolved(sysfsRoot);
-    if (root.empty())
-        return std::string();
+    const std::string root = std::filesystem::path(sysfsRoot).lexically_normal().string();
     for (std::string dir = parentOf(hidDevice); dir.size() > root.size() && dir.compare(0, root.size(), root) == 0;
          dir = parentOf(dir)) {
         if (exists(dir + "/busnum") && exists(dir + "/devpath"))
@@ -173,7 +184,19 @@ long usbLocationId(long busNumber, const std::string& portChain)
 
 std::string hidrawKey(const LinuxRoots& roots, const std::string& name)
 {
-    return resolved(roots.sysfs + "/class/hidraw/" + name);
+    // The class entry is a relative link into the device tree, whose folders are no links: one
+    // readlink() resolves it, where realpath() would look at every component.
+    const std::string entry = roots.sysfs + "/class/hidraw/" + name;
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(entry.c_str(), target, sizeof target - 1);
+    if (length <= 0)
+        return resolved(entry);
+    const std::string link(target, static_cast<std::size_t>(length));
+    const std::string joined = link[0] == '/' ? link : roots.sysfs + "/class/hidraw/" + link;
+    std::string key = std::filesystem::path(joined).lexically_normal().string();
+    while (key.size() > 1 && key.back() == '/')
+        key.pop_back();
+    return exists(key) ? key : std::string();
 }
 
 bool describeHidraw(const LinuxRoots& roots, const std::string& name, HidrawInterface* out)
@@ -185,7 +208,8 @@ bool describeHidraw(const LinuxRoots& roots, const std::string& name, HidrawInte
         return false;
     hidraw.devNode = roots.dev + "/" + name;
 
-    const std::string hidDevice = resolved(hidraw.key + "/device");
+    // The HID device holds its hidraw device in hidraw/<name>.
+    const std::string hidDevice = parentOf(parentOf(hidraw.key));
     std::string uevent;
     if (!hidDevice.empty() && readFile(hidDevice + "/uevent", &uevent))
         parseHidId(uevent, &hidraw.vendorId, &hidraw.productId);
