@@ -1,6 +1,7 @@
 #include "RemotePlayer.h"
 
 #include <cstdio>
+#include <exception>
 
 RemotePlayer::RemotePlayer(const sim::SimRemoteSpec& spec, bool numbered, const std::string& uhidNode)
     : m_spec(spec), m_numbered(numbered), m_uhidNode(uhidNode)
@@ -71,7 +72,11 @@ RemotePlayer::Clock::time_point RemotePlayer::runDue(Clock::time_point now)
             std::fflush(stdout);
             break;
         case REPLUG:
-            plug();
+            try {
+                plug();
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "uhid-remote: %s: cannot plug in again: %s\n", m_spec.id.c_str(), e.what());
+            }
             break;
         }
     }
