@@ -1,7 +1,7 @@
 #include <cstdlib>
 
-#include "CNullHidletManager.h"
 #include "HidletState.h"
+#include "linux/CLinuxHidletManager.h"
 #include "sim/CSimHidletManager.h"
 
 namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
@@ -11,7 +11,7 @@ AHidletManager* createHidletManager()
     const char* simulated = std::getenv("HIDLET_SIM");
     if (simulated && *simulated)
         return new sim::CSimHidletManager(simulated);
-    return new CNullHidletManager;
+    return new CLinuxHidletManager(LinuxRoots::fromEnvironment());
 }
 
 }}}}} // namespace quorvex::lumora::client::corvane::hidlet

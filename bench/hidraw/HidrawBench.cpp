@@ -1,0 +1,320 @@
+// hidraw-bench: libHidlet's Linux backend against uhid remotes on the kernel's HID stack, each
+// figure next to a baseline measured in the same run on the same remote. Runs inside the test VM
+// (run_in_vm.sh), where /dev/uhid exists.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "UhidRemoteProcess.h"
+#include "hidlet/Hidlets.h"
+
+namespace hidlet = quorvex::lumora::client::corvane::hidlet;
+
+namespace {
+
+typedef std::chrono::steady_clock Clock;
+const long kVendor = 0x1234;
+const long kProduct = 0x5678;
+
+double usSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+struct Stats
+{
+    double mean = 0, median = 0, p99 = 0, max = 0;
+};
+
+Stats stats(std::vector<double> values)
+{
+    Stats s;
+    if (values.empty())
+        return s;
+    std::sort(values.begin(), values.end());
+    double sum = 0;
+    for (double v : values)
+        sum += v;
+    s.mean = sum / values.size();
+    s.median = values[values.size() / 2];
+    s.p99 = values[std::min(values.size() - 1, values.size() * 99 / 100)];
+    s.max = values.back();
+    return s;
+}
+
+void printStats(const char* what, const Stats& s)
+{
+    std::printf("  %-34s mean %8.1f us  median %8.1f us  p99 %8.1f us  max %8.1f us\n", what, s.mean, s.median, s.p99, s.max);
+}
+
+long contextSwitches()
+{
+    rusage usage;
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw + usage.ru_nivcsw;
+}
+
+// The one remote the library lists, attached, with its pipe attached (not opened).
+struct Remote
+{
+    long device = 0;
+    long pipe = 0;
+    std::string node;
+
+    explicit Remote(const std::string& id)
+    {
+        node = "/dev/" + UhidRemoteProcess::hidrawOf(id);
+        long* tokens = nullptr;
+        int count = 0;
+        hidlet::GetCandidateHidletTokens(&tokens, &count);
+        if (count >= 1)
+            device = tokens[0];
+        delete[] tokens;
+        hidlet::AttachDevice(device);
+        long* pipes = nullptr;
+        count = 0;
+        hidlet::GetCandidateIoPipeTokens(device, &pipes, &count);
+        if (count >= 1)
+            pipe = pipes[0];
+        delete[] pipes;
+        hidlet::AttachChannel(device, pipe);
+    }
+    ~Remote()
+    {
+        hidlet::CloseChannel(pipe);
+        hidlet::DetachChannel(pipe);
+        hidlet::DetachDevice(device);
+    }
+};
+
+// One write/poll/read round trip straight on /dev/hidrawN (unnumbered: 0x00 first).
+bool bareRoundTrip(int fd, const unsigned char* report, unsigned char* answer)
+{
+    unsigned char out[65] = {0};
+    std::memcpy(out + 1, report, 64);
+    if (write(fd, out, sizeof out) != static_cast<ssize_t>(sizeof out))
+        return false;
+    pollfd p = {fd, POLLIN, 0};
+    if (poll(&p, 1, 2000) != 1)
+        return false;
+    return read(fd, answer, 64) == 64;
+}
+
+void roundTrips(int rounds)
+{
+    std::printf("round trip of one 64-byte report (echo remote, unnumbered), %d rounds per block:\n", rounds);
+    UhidRemoteProcess echo("id=echo,reply=echo", false, {"echo"}, true);
+    Remote remote("echo");
+    unsigned char report[64], answer[64];
+    for (int i = 0; i < 64; ++i)
+        report[i] = static_cast<unsigned char>(i);
+    std::vector<double> bare, api;
+    // Alternating blocks, so drift of the machine hits both alike. Only one side has the device
+    // open at a time: every open descriptor gets its own copy of each input report.
+    for (int block = 0; block < 4; ++block) {
+        const int fd = open(remote.node.c_str(), O_RDWR | O_CLOEXEC);
+        for (int i = 0; i < rounds && fd >= 0; ++i) {
+            const Clock::time_point start = Clock::now();
+            if (!bareRoundTrip(fd, report, answer))
+                std::printf("  bare round trip failed\n");
+            bare.push_back(usSince(start));
+        }
+        if (fd >= 0)
+            close(fd);
+        hidlet::OpenChannel(remote.pipe);
+        for (int i = 0; i < rounds; ++i) {
+            const Clock::time_point start = Clock::now();
+            if (hidlet::Write(remote.pipe, report, 64) != 0 || hidlet::Read(remote.pipe, answer, 64, 2000) != 0)
+                std::printf("  token API round trip failed\n");
+            api.push_back(usSince(start));
+        }
+        hidlet::CloseChannel(remote.pipe);
+    }
+    const Stats b = stats(bare), a = stats(api);
+    printStats("bare write/poll/read", b);
+    printStats("token API Write + Read", a);
+    std::printf("  added by the library: %.1f us per round trip (median %.1f us), %.1f us per report; ratio %.3f\n",
+                a.mean - b.mean, a.median - b.median, (a.mean - b.mean) / 2, a.mean / b.mean);
+}
+
+// The read of the original design: non-blocking polls of the queue, 10 ms sleeps between empty
+// ones, failing after timeout / 10 + 2 empty polls.
+bool sleepPollingRead(int fd, unsigned char* report, long timeout)
+{
+    const long limit = timeout / 10;
+    for (long misses = 0;;) {
+        if (read(fd, report, 64) == 64)
+            return true;
+        if (errno != EAGAIN)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (misses > limit)
+            return false;
+        ++misses;
+    }
+}
+
+void longAnswer()
+{
+    const int reports = 64;
+    std::printf("answer of %d reports sent one per millisecond (the remote's own time: %d ms):\n", reports, reports);
+    UhidRemoteProcess remoteProcess("id=long,reply=64,rate=1", false, {"long"}, true);
+    Remote remote("long");
+    unsigned char request[64] = {0x42};
+    unsigned char report[64];
+    double apiMs = 0, pollingMs = 0, firstMs = 0;
+    const int runs = 5;
+    for (int run = 0; run < runs; ++run) {
+        hidlet::OpenChannel(remote.pipe);
+        Clock::time_point start = Clock::now();
+        hidlet::Write(remote.pipe, request, 64);
+        int got = 0;
+        for (int i = 0; i < reports; ++i) {
+            if (hidlet::Read(remote.pipe, report, 64, 1000) != 0)
+                break;
+            if (i == 0)
+                firstMs += usSince(start) / 1000;
+            ++got;
+        }
+        apiMs += usSince(start) / 1000;
+        if (got != reports)
+            std::printf("  token API read %d of %d reports\n", got, reports);
+        hidlet::CloseChannel(remote.pipe);
+
+        const int fd = open(remote.node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        unsigned char out[65] = {0, 0x42};
+        start = Clock::now();
+        if (write(fd, out, sizeof out) != static_cast<ssize_t>(sizeof out))
+            std::printf("  write failed\n");
+        got = 0;
+        for (int i = 0; i < reports && sleepPollingRead(fd, report, 1000); ++i)
+            ++got;
+        pollingMs += usSince(start) / 1000;
+        if (got != reports)
+            std::printf("  sleep-polling read %d of %d reports\n", got, reports);
+        close(fd);
+    }
+    apiMs /= runs;
+    pollingMs /= runs;
+    std::printf("  token API (poll() wait):       %7.1f ms, %.2f x the remote's time (first report after %.2f ms)\n",
+                apiMs, apiMs / reports, firstMs / runs);
+    std::printf("  sleep-polling read (10 ms):    %7.1f ms, %.2f x the remote's time\n", pollingMs, pollingMs / reports);
+}
+
+void opening()
+{
+    const int rounds = 50;
+    std::printf("opening a channel, %d times:\n", rounds);
+    UhidRemoteProcess remoteProcess("id=open", false, {"open"}, true);
+    Remote remote("open");
+    std::vector<double> bare, api;
+    for (int i = 0; i < rounds; ++i) {
+        Clock::time_point start = Clock::now();
+        const int fd = open(remote.node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        bare.push_back(usSince(start));
+        close(fd);
+        start = Clock::now();
+        if (!hidlet::OpenChannel(remote.pipe))
+            std::printf("  OpenChannel failed\n");
+        api.push_back(usSince(start));
+        hidlet::CloseChannel(remote.pipe);
+    }
+    printStats("bare open() of /dev/hidrawN", stats(bare));
+    printStats("OpenChannel", stats(api));
+}
+
+void silentWait()
+{
+    const long timeout = 2000;
+    std::printf("a read waiting %ld ms on a silent remote (context switches of the reading thread):\n", timeout);
+    UhidRemoteProcess remoteProcess("id=quiet,reply=silent", false, {"quiet"}, true);
+    Remote remote("quiet");
+    hidlet::OpenChannel(remote.pipe);
+    unsigned char report[64];
+    long apiSwitches = 0, pollingSwitches = 0;
+    double apiMs = 0, pollingMs = 0;
+    std::thread([&] {
+        const long before = contextSwitches();
+        const Clock::time_point start = Clock::now();
+        hidlet::Read(remote.pipe, report, 64, timeout);
+        apiMs = usSince(start) / 1000;
+        apiSwitches = contextSwitches() - before;
+    }).join();
+    hidlet::CloseChannel(remote.pipe);
+    std::thread([&] {
+        const int fd = open(remote.node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        const long before = contextSwitches();
+        const Clock::time_point start = Clock::now();
+        sleepPollingRead(fd, report, timeout);
+        pollingMs = usSince(start) / 1000;
+        pollingSwitches = contextSwitches() - before;
+        close(fd);
+    }).join();
+    std::printf("  token API Read:       %4ld context switches in %.0f ms\n", apiSwitches, apiMs);
+    std::printf("  sleep-polling read:   %4ld context switches in %.0f ms\n", pollingSwitches, pollingMs);
+}
+
+void listing()
+{
+    const int remotes = 16;
+    std::string description;
+    std::vector<std::string> ids;
+    for (int i = 0; i < remotes; ++i) {
+        ids.push_back("r" + std::to_string(i));
+        description += "id=" + ids.back() + ";";
+    }
+    std::printf("listing %d remotes (GetCandidateHidletTokens):\n", remotes);
+    UhidRemoteProcess remoteProcess(description, false, ids, true);
+    std::vector<double> first, again;
+    for (int round = 0; round < 20; ++round) {
+        long* tokens = nullptr;
+        int count = 0;
+        Clock::time_point start = Clock::now();
+        hidlet::GetCandidateHidletTokens(&tokens, &count);
+        first.push_back(usSince(start));
+        delete[] tokens;
+        tokens = nullptr;
+        start = Clock::now();
+        hidlet::GetCandidateHidletTokens(&tokens, &count);
+        again.push_back(usSince(start));
+        if (count != remotes)
+            std::printf("  listed %d\n", count);
+        for (int i = 0; i < count; ++i) {
+            // Attached and detached again, so the next round meets them as new devices.
+            hidlet::AttachDevice(tokens[i]);
+            hidlet::DetachDevice(tokens[i]);
+        }
+        delete[] tokens;
+    }
+    printStats("first listing (new devices)", stats(first));
+    printStats("listing again (devices held)", stats(again));
+}
+
+} // namespace
+
+int main()
+{
+    if (access("/dev/uhid", W_OK) != 0) {
+        std::fprintf(stderr, "hidraw-bench: needs /dev/uhid: run it in the test VM (bench/hidraw/run_in_vm.sh)\n");
+        return 1;
+    }
+    hidlet::AddHidlet(kVendor, kProduct);
+    std::printf("hidraw-bench: %u CPU(s)\n", std::thread::hardware_concurrency());
+    roundTrips(500);
+    longAnswer();
+    opening();
+    silentWait();
+    listing();
+    return 0;
+}

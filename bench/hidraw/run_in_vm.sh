@@ -1,0 +1,7 @@
+#!/bin/sh
+# run_in_vm.sh [BUILD_DIR]: boots the test VM and runs hidraw-bench in it (default build dir:
+# build/ of the project). Build first: cmake --build BUILD_DIR --target hidraw-bench
+set -eu
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+exec "$root/tools/hidvm/run.sh" -m 1024 -w "$build" -- "$build/bin/hidraw-bench"

@@ -1,0 +1,237 @@
+#include "CLinuxHidIoPipe.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
+
+// The open device and the descriptor that wakes a read waiting on it. Closed when the last
+// holder (the pipe or a transfer in progress) lets go.
+class CLinuxHidIoPipe::Connection
+{
+public:
+    Connection(int device, int wake) : m_device(device), m_wake(wake) {}
+    ~Connection()
+    {
+        ::close(m_device);
+        ::close(m_wake);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    int device() const { return m_device; }
+    int wake() const { return m_wake; }
+    bool ended() const { return m_ended.load(); }
+
+    // Wakes every read waiting on this connection and keeps later ones from waiting.
+    void end()
+    {
+        m_ended.store(true);
+        const std::uint64_t one = 1;
+        ssize_t written;
+        do {
+            written = ::write(m_wake, &one, sizeof one);
+        } while (written < 0 && errno == EINTR);
+    }
+
+private:
+    const int m_device;
+    const int m_wake;
+    std::atomic<bool> m_ended{false};
+};
+
+namespace {
+
+typedef std::chrono::steady_clock Clock;
+
+bool deviceGone(int error) { return error == ENODEV || error == EIO || error == ENXIO; }
+
+// Removal shows on the descriptor even while nothing is transferring.
+bool hungUp(int fd)
+{
+    pollfd device = {fd, 0, 0};
+    return ::poll(&device, 1, 0) > 0 && (device.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+}
+
+} // namespace
+
+CLinuxHidIoPipe::CLinuxHidIoPipe(const HidrawInterface& hidraw)
+    : m_Key(hidraw.key),
+      m_DevNode(hidraw.devNode),
+      m_InputReportSize(hidraw.inputReportSize()),
+      m_OutputReportSize(hidraw.outputReportSize()),
+      m_OutputNumbered(hidraw.layout.outputNumbered)
+{
+}
+
+CLinuxHidIoPipe::~CLinuxHidIoPipe() { close(); }
+
+std::shared_ptr<CLinuxHidIoPipe::Connection> CLinuxHidIoPipe::connection()
+{
+    std::lock_guard<std::mutex> hold(m_state);
+    return m_connection;
+}
+
+bool CLinuxHidIoPipe::initialize()
+{
+    std::lock_guard<std::mutex> hold(m_state);
+    if (m_connection) {
+        if (m_IsOpen.load() && !m_connection->ended() && !hungUp(m_connection->device()))
+            return true;
+        // Closed, or its device went away: reads still waiting on it end now.
+        m_connection->end();
+        m_connection.reset();
+    }
+    m_IsOpen.store(false);
+
+    const int device = ::open(m_DevNode.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (device < 0)
+        return false;
+    // A removed device's hidrawN can be taken by the next device plugged in: open only the one
+    // this pipe was made for.
+    if (!isSameDevice(m_Key, device)) {
+        ::close(device);
+        return false;
+    }
+    const int wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake < 0) {
+        ::close(device);
+        return false;
+    }
+    m_connection = std::make_shared<Connection>(device, wake);
+    m_IsOpen.store(true);
+    return true;
+}
+
+void CLinuxHidIoPipe::close()
+{
+    std::shared_ptr<Connection> closing;
+    {
+        std::lock_guard<std::mutex> hold(m_state);
+        m_IsOpen.store(false);
+        closing.swap(m_connection);
+    }
+    if (closing)
+        closing->end();
+}
+
+void CLinuxHidIoPipe::markGone(const std::shared_ptr<Connection>& gone)
+{
+    std::lock_guard<std::mutex> hold(m_state);
+    gone->end();
+    if (m_connection == gone)
+        m_IsOpen.store(false);
+}
+
+bool CLinuxHidIoPipe::readOne(Connection& connection, unsigned char* packet, long timeout)
+{
+    // The wait before each report is bounded by ((timeout / 10) + 2) * 10 ms.
+    const long gapMs = std::max(0L, (timeout / 10 + 2) * 10);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(gapMs);
+    const std::size_t reportSize = static_cast<std::size_t>(m_InputReportSize);
+    for (;;) {
+        if (connection.ended())
+            return false;
+        // One read() takes one whole report; a larger buffer shows a report that is too long.
+        const ssize_t got = ::read(connection.device(), m_readScratch.data(), m_readScratch.size());
+        if (got >= 0) {
+            if (static_cast<std::size_t>(got) != reportSize)
+                return false;
+            std::memcpy(packet, m_readScratch.data(), reportSize);
+            return true;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN)
+            return false;   // the caller tells removal from other failures
+
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline)
+            return false;
+        const long long waitMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now + std::chrono::microseconds(999)).count();
+        pollfd fds[2] = {{connection.device(), POLLIN, 0}, {connection.wake(), POLLIN, 0}};
+        const int ready = ::poll(fds, 2, static_cast<int>(std::min<long long>(waitMs, 1 << 30)));
+        if (ready < 0 && errno != EINTR)
+            return false;
+        if (fds[1].revents != 0)
+            return false;   // closed or reopened meanwhile
+        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            errno = ENODEV;
+            return false;
+        }
+    }
+}
+
+bool CLinuxHidIoPipe::readMultiplePackets(const std::vector<unsigned char*>& packets, long* count, long timeout)
+{
+    std::lock_guard<std::mutex> oneReader(m_readers);
+    if (count)
+        *count = 0;
+    const std::shared_ptr<Connection> open = connection();
+    if (!open || open->ended())
+        return false;
+    m_readScratch.resize(static_cast<std::size_t>(m_InputReportSize) + 1);
+    long filled = 0;
+    for (unsigned char* packet : packets) {
+        errno = 0;
+        if (!packet)
+            return false;
+        if (!readOne(*open, packet, timeout)) {
+            if (deviceGone(errno))
+                markGone(open);
+            return false;
+        }
+        if (count)
+            *count = ++filled;
+    }
+    return true;
+}
+
+bool CLinuxHidIoPipe::writeOne(Connection& connection, const unsigned char* packet)
+{
+    const unsigned char* report = packet;
+    std::size_t length = static_cast<std::size_t>(m_OutputReportSize);
+    if (!m_OutputNumbered) {
+        // hidraw takes the report number first; 0 stands for an unnumbered report.
+        m_writeScratch.assign(length + 1, 0);
+        std::memcpy(m_writeScratch.data() + 1, packet, length);
+        report = m_writeScratch.data();
+        length += 1;
+    }
+    for (;;) {
+        const ssize_t written = ::write(connection.device(), report, length);
+        if (written >= 0)
+            return static_cast<std::size_t>(written) == length;
+        if (errno != EINTR)
+            return false;
+    }
+}
+
+bool CLinuxHidIoPipe::writeMultiplePackets(const std::vector<unsigned char*>& packets)
+{
+    std::lock_guard<std::mutex> oneWriter(m_writers);
+    const std::shared_ptr<Connection> open = connection();
+    if (!open || open->ended())
+        return false;
+    for (unsigned char* packet : packets) {
+        errno = 0;
+        if (!packet || open->ended())
+            return false;
+        if (!writeOne(*open, packet)) {
+            if (deviceGone(errno))
+                markGone(open);
+            return false;
+        }
+    }
+    return true;
+}
+
+}}}}} // namespace quorvex::lumora::client::corvane::hidlet

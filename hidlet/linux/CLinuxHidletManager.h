@@ -1,0 +1,33 @@
+// Finds the remote family's HID interfaces among the hidraw devices: those whose report
+// descriptor's first application collection has usage page 0xFF00 and usage 1, and whose vendor
+// and product id pair is a supported type.
+#ifndef QUORVEX_HIDLET_LINUX_CLINUXHIDLETMANAGER_H
+#define QUORVEX_HIDLET_LINUX_CLINUXHIDLETMANAGER_H
+
+#include <map>
+#include <string>
+
+#include "HidrawSysfs.h"
+#include "hidlet/AHidletManager.h"
+
+namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
+
+class CLinuxHidletManager : public AHidletManager
+{
+public:
+    explicit CLinuxHidletManager(const LinuxRoots& roots);
+
+    void getHidlets(std::vector<boost::shared_ptr<AHidlet> >& hidlets) override;
+    void updateHidlets() override;
+    boost::shared_ptr<AHidlet> getHidlet(AHidlet* hidlet) override;
+    void removeHidlet(AHidlet* hidlet) override;
+
+private:
+    const LinuxRoots m_Roots;
+    // Held devices keyed by the resolved sysfs path of their hidraw device.
+    std::map<std::string, boost::shared_ptr<AHidlet> > m_Hidlets;
+};
+
+}}}}} // namespace quorvex::lumora::client::corvane::hidlet
+
+#endif

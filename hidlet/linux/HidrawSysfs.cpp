@@ -1,0 +1,260 @@
+#include "HidrawSysfs.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
+
+namespace {
+
+// A report descriptor is at most 4096 bytes (HID_MAX_DESCRIPTOR_SIZE).
+const std::size_t kMaxDescriptorBytes = 4096;
+
+bool readFile(const std::string& path, std::string* content, std::size_t limit = 4096)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::string data(limit, '\0');
+    std::size_t filled = 0;
+    while (filled < limit) {
+        const ssize_t got = ::read(fd, &data[filled], limit - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got < 0) {
+                ::close(fd);
+                return false;
+            }
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    data.resize(filled);
+    *content = data;
+    return true;
+}
+
+std::string trimmed(const std::string& s)
+{
+    const std::string::size_type first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return std::string();
+    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+bool parseNumber(const std::string& text, int base, long* value)
+{
+    const std::string t = trimmed(text);
+    if (t.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long n = std::strtol(t.c_str(), &end, base);
+    if (errno != 0 || *end != '\0' || n < 0)
+        return false;
+    *value = n;
+    return true;
+}
+
+bool readNumber(const std::string& path, int base, long* value)
+{
+    std::string text;
+    return readFile(path, &text, 64) && parseNumber(text, base, value);
+}
+
+std::string resolved(const std::string& path)
+{
+    char buffer[PATH_MAX];
+    if (!realpath(path.c_str(), buffer))
+        return std::string();
+    return buffer;
+}
+
+bool exists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::string parentOf(const std::string& path)
+{
+    const std::string::size_type slash = path.find_last_of('/');
+    return slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// HID_ID=<bus>:<vendor>:<product>, each in hexadecimal.
+bool parseHidId(const std::string& uevent, long* vendor, long* product)
+{
+    std::istringstream lines(uevent);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, 7, "HID_ID=") != 0)
+            continue;
+        const std::string value = line.substr(7);
+        const std::string::size_type first = value.find(':');
+        const std::string::size_type second = first == std::string::npos ? first : value.find(':', first + 1);
+        if (second == std::string::npos)
+            return false;
+        long v = 0, p = 0;
+        if (!parseNumber(value.substr(first + 1, second - first - 1), 16, &v) ||
+            !parseNumber(value.substr(second + 1), 16, &p))
+            return false;
+        *vendor = v;
+        *product = p;
+        return true;
+    }
+    return false;
+}
+
+// The nearest directory above the HID device that is a USB device (it has a bus number and a
+// port chain), staying inside the sysfs tree. Empty when there is none (uhid, Bluetooth, I2C).
+std::string usbDeviceAbove(const std::string& sysfsRoot, const std::string& hidDevice)
+{
+    const std::string root = std::filesystem::path(sysfsRoot).lexically_normal().string();
+    for (std::string dir = parentOf(hidDevice); dir.size() > root.size() && dir.compare(0, root.size(), root) == 0;
+         dir = parentOf(dir)) {
+        if (exists(dir + "/busnum") && exists(dir + "/devpath"))
+            return dir;
+    }
+    return std::string();
+}
+
+} // namespace
+
+LinuxRoots LinuxRoots::fromEnvironment()
+{
+    LinuxRoots roots;
+    const char* sysfs = std::getenv("HIDLET_SYSFS_ROOT");
+    const char* dev = std::getenv("HIDLET_DEV_ROOT");
+    if (sysfs && *sysfs)
+        roots.sysfs = sysfs;
+    if (dev && *dev)
+        roots.dev = dev;
+    return roots;
+}
+
+std::vector<std::string> listHidrawNames(const LinuxRoots& roots)
+{
+    std::vector<std::string> names;
+    DIR* dir = opendir((roots.sysfs + "/class/hidraw").c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir)) {
+        if (std::strncmp(entry->d_name, "hidraw", 6) == 0)
+            names.push_back(entry->d_name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+long usbLocationId(long busNumber, const std::string& portChain)
+{
+    if (busNumber < 0)
+        return -1;
+    long location = (busNumber & 0xFF) << 24;
+    int shift = 20;
+    std::istringstream ports(portChain);
+    std::string port;
+    while (shift >= 0 && std::getline(ports, port, '.')) {
+        long number = 0;
+        if (!parseNumber(port, 10, &number))
+            break;
+        if (number == 0)
+            continue;   // the root hub's chain is "0"
+        location |= (number & 0xF) << shift;
+        shift -= 4;
+    }
+    return location;
+}
+
+std::string hidrawKey(const LinuxRoots& roots, const std::string& name)
+{
+    // The class entry is a relative link into the device tree, whose folders are no links: one
+    // readlink() resolves it, where realpath() would look at every component.
+    const std::string entry = roots.sysfs + "/class/hidraw/" + name;
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(entry.c_str(), target, sizeof target - 1);
+    if (length <= 0)
+        return resolved(entry);
+    const std::string link(target, static_cast<std::size_t>(length));
+    const std::string joined = link[0] == '/' ? link : roots.sysfs + "/class/hidraw/" + link;
+    std::string key = std::filesystem::path(joined).lexically_normal().string();
+    while (key.size() > 1 && key.back() == '/')
+        key.pop_back();
+    return exists(key) ? key : std::string();
+}
+
+bool describeHidraw(const LinuxRoots& roots, const std::string& name, HidrawInterface* out)
+{
+    HidrawInterface hidraw;
+    hidraw.name = name;
+    hidraw.key = hidrawKey(roots, name);
+    if (hidraw.key.empty())
+        return false;
+    hidraw.devNode = roots.dev + "/" + name;
+
+    // The HID device holds its hidraw device in hidraw/<name>.
+    const std::string hidDevice = parentOf(parentOf(hidraw.key));
+    std::string uevent;
+    if (!hidDevice.empty() && readFile(hidDevice + "/uevent", &uevent))
+        parseHidId(uevent, &hidraw.vendorId, &hidraw.productId);
+
+    std::string descriptor;
+    if (!hidDevice.empty() && readFile(hidDevice + "/report_descriptor", &descriptor, kMaxDescriptorBytes)) {
+        hidraw.descriptorRead = true;
+        hidraw.layout = parseReportDescriptor(reinterpret_cast<const unsigned char*>(descriptor.data()),
+                                              descriptor.size());
+    }
+
+    const std::string usb = hidDevice.empty() ? std::string() : usbDeviceAbove(roots.sysfs, hidDevice);
+    if (!usb.empty()) {
+        long busNumber = -1;
+        std::string portChain;
+        if (readNumber(usb + "/busnum", 10, &busNumber) && readFile(usb + "/devpath", &portChain, 64))
+            hidraw.location = usbLocationId(busNumber, trimmed(portChain));
+        long bcd = -1;
+        if (readNumber(usb + "/bcdDevice", 16, &bcd))
+            hidraw.version = bcd;
+        if (hidraw.vendorId < 0 || hidraw.productId < 0) {
+            long vendor = -1, product = -1;
+            if (readNumber(usb + "/idVendor", 16, &vendor) && readNumber(usb + "/idProduct", 16, &product)) {
+                hidraw.vendorId = vendor;
+                hidraw.productId = product;
+            }
+        }
+    }
+    *out = hidraw;
+    return true;
+}
+
+bool isSameDevice(const std::string& key, int fd)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode))
+        return false;
+    std::string text;
+    if (!readFile(key + "/dev", &text, 64))
+        return false;
+    unsigned int major = 0, minor = 0;
+    char extra = 0;
+    if (std::sscanf(trimmed(text).c_str(), "%u:%u%c", &major, &minor, &extra) != 2)
+        return false;
+    return major == ::major(st.st_rdev) && minor == ::minor(st.st_rdev);
+}
+
+}}}}} // namespace quorvex::lumora::client::corvane::hidlet

@@ -1,0 +1,69 @@
+// The hidraw interfaces of the machine as sysfs describes them: a stable key, identity, location
+// and report layout per interface. Both roots can be moved so that tests run over a fabricated
+// tree (HIDLET_SYSFS_ROOT, HIDLET_DEV_ROOT).
+#ifndef QUORVEX_HIDLET_LINUX_HIDRAWSYSFS_H
+#define QUORVEX_HIDLET_LINUX_HIDRAWSYSFS_H
+
+#include <string>
+#include <vector>
+
+#include "ReportDescriptor.h"
+
+namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
+
+struct LinuxRoots
+{
+    std::string sysfs = "/sys";
+    std::string dev = "/dev";
+
+    // The defaults, or HIDLET_SYSFS_ROOT and HIDLET_DEV_ROOT where set.
+    static LinuxRoots fromEnvironment();
+};
+
+struct HidrawInterface
+{
+    // Usage page and usage of the remote family's HID interface.
+    static const long REMOTE_USAGE_PAGE = 0xFF00;
+    static const long REMOTE_USAGE = 1;
+    // Report size used when the descriptor does not tell.
+    static const long DEFAULT_REPORT_SIZE = 64;
+
+    std::string name;       // hidrawN
+    // The resolved sysfs path of the hidraw device. It contains the HID instance number, so a
+    // device plugged again gets a new key even when it gets the same hidrawN.
+    std::string key;
+    std::string devNode;    // the character device that transfers go through
+    long vendorId = -1;
+    long productId = -1;
+    long version = -1;      // bcdDevice of the USB device above; -1 without one
+    long location = -1;     // see usbLocationId; -1 without a USB device above
+    bool descriptorRead = false;
+    ReportLayout layout;
+
+    bool isRemoteFamily() const { return layout.usagePage == REMOTE_USAGE_PAGE && layout.usage == REMOTE_USAGE; }
+    long inputReportSize() const { return layout.inputBytes > 0 ? layout.inputBytes : DEFAULT_REPORT_SIZE; }
+    long outputReportSize() const { return layout.outputBytes > 0 ? layout.outputBytes : DEFAULT_REPORT_SIZE; }
+    // The location in decimal: the device's path toward the engine.
+    std::string devicePath() const { return std::to_string(location); }
+};
+
+// The names of the hidraw devices present, sorted.
+std::vector<std::string> listHidrawNames(const LinuxRoots& roots);
+
+// The key of a hidraw device (see HidrawInterface::key); empty when it is gone.
+std::string hidrawKey(const LinuxRoots& roots, const std::string& name);
+
+// Describes one hidraw device. False when it is gone (its sysfs entry cannot be resolved).
+bool describeHidraw(const LinuxRoots& roots, const std::string& name, HidrawInterface* out);
+
+// The location id of a USB device: the bus number in bits 24 and up, then one nibble per port of
+// its port chain ("1.4.2"), the first at bits 20-23, going down. -1 for a bus number below 0.
+long usbLocationId(long busNumber, const std::string& portChain);
+
+// Whether the open descriptor is still the character device that the key names (and not a
+// device that took over its hidrawN after a removal).
+bool isSameDevice(const std::string& key, int fd);
+
+}}}}} // namespace quorvex::lumora::client::corvane::hidlet
+
+#endif

@@ -1,0 +1,113 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "FakeSysfs.h"
+#include "linux/HidrawSysfs.h"
+
+namespace hidlet = quorvex::lumora::client::corvane::hidlet;
+
+namespace {
+
+hidlet::HidrawInterface describe(const FakeSysfs& tree, const std::string& name)
+{
+    hidlet::HidrawInterface hidraw;
+    EXPECT_TRUE(hidlet::describeHidraw(tree.roots(), name, &hidraw));
+    return hidraw;
+}
+
+TEST(HidrawSysfsTest, TakesIdentityAndLocationFromTheUsbDeviceAbove)
+{
+    FakeSysfs tree;
+    const FakeSysfs::Usb usb{1, "1.2", 0x0102};
+    tree.addHidraw("hidraw3", 7, 0x1234, 0x5678, remoteDescriptor(65, 65, true), &usb);
+
+    const hidlet::HidrawInterface hidraw = describe(tree, "hidraw3");
+    EXPECT_EQ(0x1234, hidraw.vendorId);
+    EXPECT_EQ(0x5678, hidraw.productId);
+    EXPECT_EQ(0x0102, hidraw.version);
+    EXPECT_EQ(0x01120000, hidraw.location);
+    EXPECT_EQ("17956864", hidraw.devicePath());
+    EXPECT_EQ(tree.roots().dev + "/hidraw3", hidraw.devNode);
+    EXPECT_NE(std::string::npos, hidraw.key.find("/0003:1234:5678.0007/hidraw/hidraw3"));
+    EXPECT_TRUE(hidraw.isRemoteFamily());
+    EXPECT_EQ(65, hidraw.inputReportSize());
+    EXPECT_EQ(65, hidraw.outputReportSize());
+}
+
+TEST(HidrawSysfsTest, WithoutAUsbDeviceAboveVersionAndLocationAreUnknown)
+{
+    FakeSysfs tree;
+    tree.addHidraw("hidraw0", 1, 0x1234, 0x5678, remoteDescriptor(64, 64, false));
+    const FakeSysfs::Usb noBcd{2, "3", -1};
+    tree.addHidraw("hidraw1", 2, 0x1234, 0x5678, remoteDescriptor(64, 64, false), &noBcd);
+
+    const hidlet::HidrawInterface uhid = describe(tree, "hidraw0");
+    EXPECT_EQ(0x1234, uhid.vendorId);
+    EXPECT_EQ(-1, uhid.version);
+    EXPECT_EQ(-1, uhid.location);
+    EXPECT_EQ("-1", uhid.devicePath());
+
+    const hidlet::HidrawInterface usb = describe(tree, "hidraw1");
+    EXPECT_EQ(-1, usb.version);
+    EXPECT_EQ(0x02300000, usb.location);
+}
+
+TEST(HidrawSysfsTest, ReportSizesFallBackWhenTheDescriptorDoesNotTell)
+{
+    FakeSysfs tree;
+    tree.addHidraw("hidraw0", 1, 0x1234, 0x5678, {});
+    std::vector<unsigned char> cutShort = remoteDescriptor(32, 32, false);
+    cutShort.resize(cutShort.size() - 3);
+    tree.addHidraw("hidraw1", 2, 0x1234, 0x5678, cutShort);
+
+    const hidlet::HidrawInterface missing = describe(tree, "hidraw0");
+    EXPECT_FALSE(missing.descriptorRead);
+    EXPECT_FALSE(missing.isRemoteFamily());
+    EXPECT_EQ(64, missing.inputReportSize());
+
+    const hidlet::HidrawInterface truncated = describe(tree, "hidraw1");
+    EXPECT_TRUE(truncated.isRemoteFamily());
+    EXPECT_EQ(64, truncated.inputReportSize());
+    EXPECT_EQ(64, truncated.outputReportSize());
+}
+
+TEST(HidrawSysfsTest, ListsHidrawDevicesInNameOrderAndForgetsRemovedOnes)
+{
+    FakeSysfs tree;
+    tree.addHidraw("hidraw2", 1, 1, 1, keyboardDescriptor());
+    tree.addHidraw("hidraw0", 2, 1, 1, keyboardDescriptor());
+    EXPECT_EQ((std::vector<std::string>{"hidraw0", "hidraw2"}), hidlet::listHidrawNames(tree.roots()));
+
+    tree.removeHidraw("hidraw2");
+    hidlet::HidrawInterface gone;
+    EXPECT_FALSE(hidlet::describeHidraw(tree.roots(), "hidraw2", &gone));
+    EXPECT_EQ(std::vector<std::string>{"hidraw0"}, hidlet::listHidrawNames(tree.roots()));
+
+    hidlet::LinuxRoots nowhere;
+    nowhere.sysfs = "/nonexistent-sysfs";
+    EXPECT_TRUE(hidlet::listHidrawNames(nowhere).empty());
+}
+
+TEST(HidrawSysfsTest, LocationIdPacksBusAndPortChain)
+{
+    struct Case
+    {
+        long bus;
+        const char* ports;
+        long location;
+    };
+    const Case cases[] = {
+        {1, "1.2", 0x01120000L},
+        {3, "1.4.2", 0x03142000L},
+        {2, "0", 0x02000000L},                  // a root hub
+        {1, "1.2.3.4.5.6", 0x01123456L},
+        {1, "1.2.3.4.5.6.7", 0x01123456L},      // deeper than six ports: the rest does not fit
+        {0x81, "9", 0x81900000L},               // bus numbers of 128 and up stay positive
+        {-1, "1", -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.location, hidlet::usbLocationId(c.bus, c.ports)) << c.bus << " " << c.ports;
+}
+
+} // namespace

@@ -1,0 +1,266 @@
+// libHidlet's token API over the Linux backend, against uhid remotes on the kernel's own HID stack.
+// Each case runs with remotes whose reports are numbered (report id 1) and unnumbered.
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "UhidRemoteProcess.h"
+#include "hidlet/Hidlets.h"
+
+namespace hidlet = quorvex::lumora::client::corvane::hidlet;
+
+namespace {
+
+typedef std::chrono::steady_clock Clock;
+
+const long kVendor = 0x1234;
+const long kProduct = 0x5678;
+const long kSuccess = 0;
+const long kReadFailed = 102;
+const long kWriteFailed = 106;
+
+std::vector<long> listDevices()
+{
+    long* tokens = nullptr;
+    int count = 0;
+    hidlet::GetCandidateHidletTokens(&tokens, &count);
+    std::vector<long> result(tokens, tokens + count);
+    delete[] tokens;
+    return result;
+}
+
+long elapsedMs(Clock::time_point since)
+{
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
+}
+
+// One listed remote, attached with its pipe opened; detached again at the end.
+struct OpenRemote
+{
+    long device = 0;
+    long pipe = 0;
+
+    explicit OpenRemote(long deviceToken) : device(deviceToken)
+    {
+        hidlet::AttachDevice(device);
+        long* pipes = nullptr;
+        int count = 0;
+        hidlet::GetCandidateIoPipeTokens(device, &pipes, &count);
+        if (count == 1)
+            pipe = pipes[0];
+        delete[] pipes;
+        hidlet::AttachChannel(device, pipe);
+    }
+    ~OpenRemote()
+    {
+        hidlet::CloseChannel(pipe);
+        hidlet::DetachChannel(pipe);
+        hidlet::DetachDevice(device);
+    }
+    long inputSize() const { return hidlet::GetInputPacketSize(pipe); }
+    long outputSize() const { return hidlet::GetOutputPacketSize(pipe); }
+};
+
+class HidrawVmTest : public ::testing::TestWithParam<bool>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(0, ::access("/dev/uhid", W_OK)) << "needs /dev/uhid: run inside the test VM (tools/hidvm)";
+        hidlet::ClearHidlets();
+        hidlet::AddHidlet(kVendor, kProduct);
+    }
+
+    bool numbered() const { return GetParam(); }
+
+    // An output report of the pipe's size; with numbered reports its first byte is the report id.
+    std::vector<unsigned char> pattern(long size, unsigned char seed) const
+    {
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<unsigned char>(seed + i * 7);
+        if (numbered())
+            bytes[0] = 1;
+        return bytes;
+    }
+};
+
+TEST_P(HidrawVmTest, ListsOnlySupportedRemotesWithTheirIdentityAndKeepsTheirTokens)
+{
+    UhidRemoteProcess remotes("id=wanted,in=32,out=16; id=other,pid=0x9999", numbered(), {"wanted", "other"});
+    ASSERT_TRUE(remotes.ready());
+
+    const std::vector<long> first = listDevices();
+    ASSERT_EQ(1u, first.size());
+    EXPECT_EQ(first, listDevices());
+    OpenRemote remote(first[0]);
+    EXPECT_EQ(kVendor, hidlet::GetVendorId(remote.device));
+    EXPECT_EQ(kProduct, hidlet::GetProductId(remote.device));
+    // A uhid device has no USB device above it: no version, no location.
+    EXPECT_EQ(-1, hidlet::GetVersionNumber(remote.device));
+    EXPECT_EQ("-1", hidlet::GetHidletPath(remote.device));
+    EXPECT_EQ(32, remote.inputSize());
+    EXPECT_EQ(16, remote.outputSize());
+    EXPECT_TRUE(hidlet::OpenChannel(remote.pipe));
+}
+
+TEST_P(HidrawVmTest, ReportsCrossTheKernelByteExactBothWays)
+{
+    UhidRemoteProcess remotes("id=echo,reply=echo,in=64,out=64", numbered(), {"echo"});
+    ASSERT_TRUE(remotes.ready());
+    const std::vector<long> devices = listDevices();
+    ASSERT_EQ(1u, devices.size());
+    OpenRemote remote(devices[0]);
+    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+
+    for (unsigned char seed : {0x00, 0x5A, 0xFF}) {
+        std::vector<unsigned char> sent = pattern(remote.outputSize(), seed);
+        std::vector<unsigned char> got(static_cast<std::size_t>(remote.inputSize()), 0xCC);
+        ASSERT_EQ(kSuccess, hidlet::Write(remote.pipe, sent.data(), static_cast<long>(sent.size())));
+        ASSERT_EQ(kSuccess, hidlet::Read(remote.pipe, got.data(), static_cast<long>(got.size()), 1000));
+        EXPECT_EQ(sent, got) << "seed " << int(seed);
+    }
+}
+
+TEST_P(HidrawVmTest, ReadsEveryReportOfAMultiReportAnswerInOrder)
+{
+    UhidRemoteProcess remotes("id=many,reply=5,end=FFEE,rate=1", numbered(), {"many"});
+    ASSERT_TRUE(remotes.ready());
+    const std::vector<long> devices = listDevices();
+    ASSERT_EQ(1u, devices.size());
+    OpenRemote remote(devices[0]);
+    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+
+    std::vector<unsigned char> request = pattern(remote.outputSize(), 0x10);
+    ASSERT_EQ(kSuccess, hidlet::Write(remote.pipe, request.data(), static_cast<long>(request.size())));
+    std::vector<unsigned char> report(static_cast<std::size_t>(remote.inputSize()));
+    for (int k = 0; k < 5; ++k) {
+        ASSERT_EQ(kSuccess, hidlet::Read(remote.pipe, report.data(), static_cast<long>(report.size()), 1000)) << k;
+        std::vector<unsigned char> expected = request;
+        expected.back() = static_cast<unsigned char>(k);
+        EXPECT_EQ(expected, report) << "report " << k;
+    }
+    ASSERT_EQ(kSuccess, hidlet::Read(remote.pipe, report.data(), static_cast<long>(report.size()), 1000));
+    std::vector<unsigned char> end(report.size(), 0);
+    end[0] = numbered() ? 0x01 : 0xFF;   // a numbered report starts with its id
+    end[1] = 0xEE;
+    EXPECT_EQ(end, report);
+}
+
+TEST_P(HidrawVmTest, AReadOfASilentRemoteFailsOnceItsTimeOutHasPassed)
+{
+    UhidRemoteProcess remotes("id=quiet,reply=silent", numbered(), {"quiet"});
+    ASSERT_TRUE(remotes.ready());
+    const std::vector<long> devices = listDevices();
+    ASSERT_EQ(1u, devices.size());
+    OpenRemote remote(devices[0]);
+    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+
+    std::vector<unsigned char> buffer(static_cast<std::size_t>(remote.inputSize()));
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(kReadFailed, hidlet::Read(remote.pipe, buffer.data(), static_cast<long>(buffer.size()), 100));
+    // The wait is bounded by ((100 / 10) + 2) * 10 ms; it ends neither before nor far after.
+    EXPECT_GE(elapsedMs(start), 120);
+    EXPECT_LT(elapsedMs(start), 30000);
+}
+
+TEST_P(HidrawVmTest, RemovalEndsAWaitingReadAndTheNextListingDropsTheRemote)
+{
+    UhidRemoteProcess remotes("id=leaving,vanish=0", numbered(), {"leaving"});
+    ASSERT_TRUE(remotes.ready());
+    const std::vector<long> devices = listDevices();
+    ASSERT_EQ(1u, devices.size());
+    OpenRemote remote(devices[0]);
+    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+
+    std::vector<unsigned char> buffer(static_cast<std::size_t>(remote.inputSize()));
+    std::atomic<bool> reading{false};
+    Clock::time_point start;
+    std::future<long> read = std::async(std::launch::async, [&] {
+        reading = true;
+        return hidlet::Read(remote.pipe, buffer.data(), static_cast<long>(buffer.size()), 20000);
+    });
+    while (!reading)
+        std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    start = Clock::now();
+    // The remote disappears at its first output report.
+    std::vector<unsigned char> request = pattern(remote.outputSize(), 1);
+    hidlet::Write(remote.pipe, request.data(), static_cast<long>(request.size()));
+
+    EXPECT_EQ(kReadFailed, read.get());
+    EXPECT_LT(elapsedMs(start), 10000) << "the read waited for its time-out instead of failing at once";
+    ASSERT_TRUE(UhidRemoteProcess::waitFor("leaving", false, 5000));
+    EXPECT_EQ(kWriteFailed, hidlet::Write(remote.pipe, request.data(), static_cast<long>(request.size())));
+    EXPECT_EQ(kReadFailed, hidlet::Read(remote.pipe, buffer.data(), static_cast<long>(buffer.size()), 0));
+    EXPECT_FALSE(hidlet::OpenChannel(remote.pipe));
+    EXPECT_TRUE(listDevices().empty());
+    // The token layer still knows the remote until it is detached.
+    EXPECT_EQ(kVendor, hidlet::GetVendorId(remote.device));
+}
+
+TEST_P(HidrawVmTest, CloseFromAnotherThreadEndsAWaitingReadAndThePipeOpensAgain)
+{
+    UhidRemoteProcess remotes("id=echo,reply=echo", numbered(), {"echo"});
+    ASSERT_TRUE(remotes.ready());
+    const std::vector<long> devices = listDevices();
+    ASSERT_EQ(1u, devices.size());
+    OpenRemote remote(devices[0]);
+    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+
+    std::vector<unsigned char> buffer(static_cast<std::size_t>(remote.inputSize()));
+    std::atomic<bool> reading{false};
+    std::future<long> read = std::async(std::launch::async, [&] {
+        reading = true;
+        return hidlet::Read(remote.pipe, buffer.data(), static_cast<long>(buffer.size()), 20000);
+    });
+    while (!reading)
+        std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const Clock::time_point start = Clock::now();
+    hidlet::CloseChannel(remote.pipe);
+    EXPECT_EQ(kReadFailed, read.get());
+    EXPECT_LT(elapsedMs(start), 10000) << "close() did not wake the waiting read";
+
+    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+    std::vector<unsigned char> sent = pattern(remote.outputSize(), 0x33);
+    ASSERT_EQ(kSuccess, hidlet::Write(remote.pipe, sent.data(), static_cast<long>(sent.size())));
+    ASSERT_EQ(kSuccess, hidlet::Read(remote.pipe, buffer.data(), static_cast<long>(buffer.size()), 1000));
+    EXPECT_EQ(sent, buffer);
+}
+
+TEST_P(HidrawVmTest, ARemotePluggedAgainIsANewDeviceAndItsOldPipeStaysClosed)
+{
+    UhidRemoteProcess remotes("id=bouncy,vanish=0,replug=100", numbered(), {"bouncy"});
+    ASSERT_TRUE(remotes.ready());
+    const std::vector<long> before = listDevices();
+    ASSERT_EQ(1u, before.size());
+    OpenRemote old(before[0]);
+    ASSERT_TRUE(hidlet::OpenChannel(old.pipe));
+    std::vector<unsigned char> request = pattern(old.outputSize(), 2);
+    hidlet::Write(old.pipe, request.data(), static_cast<long>(request.size()));
+    ASSERT_TRUE(UhidRemoteProcess::waitFor("bouncy", false, 5000));
+    ASSERT_TRUE(UhidRemoteProcess::waitFor("bouncy", true, 5000));
+
+    const std::vector<long> after = listDevices();
+    ASSERT_EQ(1u, after.size());
+    // The old device object is still attached, so the new one cannot share its token.
+    EXPECT_NE(before[0], after[0]);
+    // The old pipe must not open the newcomer that may have taken its hidrawN.
+    EXPECT_FALSE(hidlet::OpenChannel(old.pipe));
+    OpenRemote fresh(after[0]);
+    EXPECT_TRUE(hidlet::OpenChannel(fresh.pipe));
+}
+
+INSTANTIATE_TEST_SUITE_P(Reports, HidrawVmTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Numbered" : "Unnumbered");
+                         });
+
+} // namespace
