@@ -16,10 +16,13 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "SuperSimpleEngineFactory.h"
 #include "UhidRemoteProcess.h"
 #include "hidlet/Hidlets.h"
 
 namespace hidlet = quorvex::lumora::client::corvane::hidlet;
+using quorvex::lumora::client::corvane::superstupiddummyengine::ISuperSimpleDummyEngine;
+using quorvex::lumora::client::corvane::superstupiddummyengine::SuperSimpleEngineFactory;
 
 namespace {
 
@@ -212,6 +215,93 @@ void longAnswer()
     std::printf("  sleep-polling read (10 ms):    %7.1f ms, %.2f x the remote's time\n", pollingMs, pollingMs / reports);
 }
 
+// One engine command to its final answer, polled as fast as the caller can; true on success.
+bool engineCommand(ISuperSimpleDummyEngine& engine, const std::string& request, int packets, std::string* answer = nullptr)
+{
+    for (bool first = true;; first = false) {
+        char* response = nullptr;
+        // A uhid remote has no USB device above it: its device path is "-1".
+        const int code = engine.execute("-1", first ? request.c_str() : "", packets, response, "", 2000);
+        if (code >= 0 && answer)
+            *answer = response ? response : "";
+        delete[] response;
+        if (code >= 0)
+            return code == 0;
+        std::this_thread::yield();
+    }
+}
+
+// A whole engine command (execute, worker, channel, token API) against the bare round trip, and a
+// 64-report answer through the engine against the remote's own time.
+void engineCommands(int rounds)
+{
+    const int reports = 16;
+    std::printf("engine command of %d 64-byte reports (echo remote, unnumbered) against %d bare round trips,\n"
+                "%d rounds per block:\n", reports, reports, rounds);
+    ISuperSimpleDummyEngine& engine = *SuperSimpleEngineFactory::createSuperSimpleDummyEngine();
+    engine.addHidlet(kVendor, kProduct);
+    const std::string request(128, '5');
+    const std::string longRequest(128 * reports, '5');
+    std::vector<double> bare, viaEngine, single;
+    {
+        UhidRemoteProcess echo("id=echo2,reply=echo", false, {"echo2"}, true);
+        const std::string node = "/dev/" + UhidRemoteProcess::hidrawOf("echo2");
+        unsigned char report[64], answer[64];
+        std::memset(report, 0x55, sizeof report);
+        // Alternating blocks; the engine's remote is released between its blocks, so only one
+        // side has the device open at a time.
+        for (int block = 0; block < 4; ++block) {
+            const int fd = open(node.c_str(), O_RDWR | O_CLOEXEC);
+            for (int i = 0; i < rounds && fd >= 0; ++i) {
+                const Clock::time_point start = Clock::now();
+                for (int r = 0; r < reports; ++r)
+                    if (!bareRoundTrip(fd, report, answer))
+                        std::printf("  bare round trip failed\n");
+                bare.push_back(usSince(start));
+            }
+            if (fd >= 0)
+                close(fd);
+            engine.getDevicesInfo();
+            for (int i = 0; i < rounds; ++i) {
+                Clock::time_point start = Clock::now();
+                if (!engineCommand(engine, longRequest, reports))
+                    std::printf("  engine command failed\n");
+                viaEngine.push_back(usSince(start));
+                start = Clock::now();
+                if (!engineCommand(engine, request, 1))
+                    std::printf("  engine command failed\n");
+                single.push_back(usSince(start));
+            }
+            engine.cleanupAll();
+        }
+    }
+    const Stats b = stats(bare), e = stats(viaEngine), one = stats(single);
+    printStats("bare write/poll/read, 16 reports", b);
+    printStats("engine command, 16 reports", e);
+    printStats("engine command, 1 report", one);
+    std::printf("  added by the whole stack per report: %.1f us (medians: %.1f vs %.1f us per report); goal < 50 us\n",
+                (e.median - b.median) / reports, e.median / reports, b.median / reports);
+    std::printf("  a command of one report takes %.1f us more than one bare round trip (median): the hand-over\n"
+                "  to the worker thread and back, on %u emulated CPU(s)\n", one.median - b.median / reports,
+                std::thread::hardware_concurrency());
+
+    std::printf("answer of 64 reports at one per millisecond through the engine (the remote's own time: 64 ms):\n");
+    UhidRemoteProcess longAnswer("id=long2,reply=64,delay=1,rate=1", false, {"long2"}, true);
+    engine.getDevicesInfo();
+    std::vector<double> took;
+    for (int run = 0; run < 5; ++run) {
+        std::string answer;
+        const Clock::time_point start = Clock::now();
+        if (!engineCommand(engine, request, 64, &answer) || answer.size() != 64 * 128)
+            std::printf("  engine answer incomplete (%zu characters)\n", answer.size());
+        took.push_back(usSince(start));
+    }
+    engine.cleanupAll();
+    const Stats t = stats(took);
+    std::printf("  engine command: median %.1f ms, %.3f x the remote's time; goal within 10%%\n", t.median / 1000,
+                t.median / 64000);
+}
+
 void opening()
 {
     const int rounds = 50;
@@ -313,6 +403,7 @@ int main()
     std::printf("hidraw-bench: %u CPU(s)\n", std::thread::hardware_concurrency());
     roundTrips(500);
     longAnswer();
+    engineCommands(50);
     opening();
     silentWait();
     listing();
