@@ -21,8 +21,9 @@ std::string Join(std::string base, std::string part) {
 }
 
 std::string ConfigDirectory() {
+  // A relative XDG_CONFIG_HOME is invalid and ignored, by render-helper as well.
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && *xdg) return xdg;
+  if (xdg && xdg[0] == '/') return xdg;
   const char* home = std::getenv("HOME");
   if (!home || !*home) {
     const passwd* entry = getpwuid(getuid());

@@ -6,7 +6,8 @@
 namespace shell {
 
 // The preference file the browser process shares with render-helper:
-// $XDG_CONFIG_HOME (else ~/.config), then Velorum/<version>/preferences.log.
+// $XDG_CONFIG_HOME when it is an absolute path (else ~/.config), then
+// Velorum/<version>/preferences.log.
 std::string PreferenceFilePath(const std::string& version);
 
 // Creates the preference file, and the folders above it, when it does not exist yet; an

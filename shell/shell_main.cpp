@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include "bundle_info.h"
 #include "preference_file.h"
 #include "render_host.h"
 #include "shell_session.h"
@@ -32,16 +33,31 @@ int Usage() {
 
 int main(int argc, char* argv[]) {
   std::string helper = ExecutableDirectory() + "/render-helper";
-  std::string version = BRIDGE_SHELL_VERSION;
+  std::string version;
+  bool version_given = false;
   std::string page;
   for (int i = 1; i < argc; ++i) {
     std::string argument = argv[i];
-    if (argument == "--helper" && i + 1 < argc) helper = argv[++i];
-    else if (argument == "--bundle-version" && i + 1 < argc) version = argv[++i];
-    else if (!argument.empty() && argument[0] != '-' && page.empty()) page = argument;
-    else return Usage();
+    if (argument == "--helper" && i + 1 < argc) {
+      helper = argv[++i];
+    } else if (argument == "--bundle-version" && i + 1 < argc) {
+      version = argv[++i];
+      version_given = true;
+    } else if (!argument.empty() && argument[0] != '-' && page.empty()) {
+      page = argument;
+    } else {
+      return Usage();
+    }
   }
   if (page.empty()) return Usage();
+  // The helper names the preference file after the version in its bundle information file: take
+  // the same one, so that the page's cache-clearing request lands in the file made here.
+  if (!version_given) {
+    std::string directory = shell::ProgramDirectory(helper);
+    version = shell::ReadBundleVersion(directory);
+    if (version.empty())
+      std::cerr << "no version in " << directory << "/" << shell::kBundleInfoFileName << "\n";
+  }
 
   if (!shell::CreatePreferenceFile(version))
     std::cerr << "cannot create " << shell::PreferenceFilePath(version) << "\n";

@@ -176,7 +176,13 @@ void RenderProcess::Load(CefRefPtr<BrowserImpl> browser, const std::string& fram
   ReleaseContext(browser, frame);
   CefRefPtr<V8ContextImpl> context = CreateContext(browser, frame);
   frame->SetDocument(context, url);
-  if (handler_) handler_->OnContextCreated(browser.get(), frame.get(), context.get());
+  if (handler_) {
+    // The new context is the current one while the handler sets it up, as in the framework, so
+    // that the handler can create objects and functions in it.
+    context->Enter();
+    handler_->OnContextCreated(browser.get(), frame.get(), context.get());
+    context->Exit();
+  }
 
   CefRefPtr<CefV8Value> retval;
   CefRefPtr<CefV8Exception> exception;

@@ -4,8 +4,10 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "bundle_info.h"
 #include "preference_file.h"
 
 namespace {
@@ -43,9 +45,14 @@ class PreferenceFileTest : public ::testing::Test {
 TEST_F(PreferenceFileTest, LivesUnderTheConfigDirectory) {
   setenv("XDG_CONFIG_HOME", (root_ + "/config/").c_str(), 1);
   EXPECT_EQ(root_ + "/config/Velorum/2.0.0/preferences.log", shell::PreferenceFilePath("2.0.0"));
-  setenv("XDG_CONFIG_HOME", "", 1);
   setenv("HOME", root_.c_str(), 1);
-  EXPECT_EQ(root_ + "/.config/Velorum/1.2/preferences.log", shell::PreferenceFilePath("1.2"));
+  for (const char* ignored : {"", "relative/config"}) {
+    setenv("XDG_CONFIG_HOME", ignored, 1);
+    EXPECT_EQ(root_ + "/.config/Velorum/1.2/preferences.log", shell::PreferenceFilePath("1.2"))
+        << "XDG_CONFIG_HOME='" << ignored << "'";
+  }
+  // No version: the file sits right under Velorum, where render-helper looks for it then.
+  EXPECT_EQ(root_ + "/.config/Velorum/preferences.log", shell::PreferenceFilePath(""));
 }
 
 TEST_F(PreferenceFileTest, CreatesTheFileOnceAndKeepsWhatIsThere) {
@@ -61,6 +68,34 @@ TEST_F(PreferenceFileTest, CreatesTheFileOnceAndKeepsWhatIsThere) {
   std::stringstream contents;
   contents << std::ifstream(path).rdbuf();
   EXPECT_EQ("a;;b\n", contents.str());
+}
+
+TEST_F(PreferenceFileTest, VersionComesFromTheBundleInformationFile) {
+  EXPECT_EQ("", shell::ReadBundleVersion(root_)) << "no file";
+  const struct {
+    const char* contents;
+    const char* version;
+  } cases[] = {
+      {"version=2.0.0\n", "2.0.0"},
+      {"name=render-helper\r\nversion=1.2.3.45\r\nversion=9\n", "1.2.3.45"},
+      {"version=7", "7"},
+      {"name=render-helper\n", ""},
+      {" version=1\n", ""},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(root_ + "/" + shell::kBundleInfoFileName) << c.contents;
+    EXPECT_EQ(c.version, shell::ReadBundleVersion(root_)) << c.contents;
+  }
+}
+
+TEST_F(PreferenceFileTest, ProgramDirectoryFollowsSymbolicLinks) {
+  ASSERT_EQ(0, mkdir((root_ + "/bin").c_str(), 0755));
+  std::ofstream(root_ + "/bin/render-helper") << "";
+  ASSERT_EQ(0, symlink((root_ + "/bin/render-helper").c_str(), (root_ + "/link").c_str()));
+  EXPECT_EQ(root_ + "/bin", shell::ProgramDirectory(root_ + "/link"));
+  EXPECT_EQ(root_ + "/bin", shell::ProgramDirectory(root_ + "/bin/render-helper"));
+  EXPECT_EQ("/nowhere", shell::ProgramDirectory("/nowhere/render-helper"));
+  EXPECT_EQ(".", shell::ProgramDirectory("no-such-helper-here"));
 }
 
 }  // namespace
