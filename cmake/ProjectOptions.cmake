@@ -47,3 +47,15 @@ endfunction()
 function(project_stay_mapped target)
   target_link_options(${target} PRIVATE "LINKER:-z,nodelete")
 endfunction()
+
+# Adds every sub-folder of the current folder that has a CMakeLists.txt, in name order: one folder
+# per program (tools/, bench/, fuzz/).
+function(project_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
