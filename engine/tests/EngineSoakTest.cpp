@@ -131,9 +131,9 @@ TEST(EngineSoak, EveryCommandEndsWithADefinedAnswerAndOnlyTheRemotesBytes)
             const std::string request = hexRequest(4 * (1 + random() % 3), static_cast<int>(n));
             // Whatever the remote may answer to this request joins what it may have sent.
             {
-                sim::SimRemoteSpec spec = sim::parseSimRemote(remote.description, which + 1);
-                spec.vanishAfter = -1;
-                sim::SimResponder responder(spec);
+                sim::SimRemoteScript script = sim::parseSimRemote(remote.description, which + 1);
+                script.vanishAfter = -1;
+                sim::SimResponder responder(script);
                 std::vector<unsigned char> bytes(request.size() / 2);
                 for (size_t i = 0; i < bytes.size(); ++i)
                     bytes[i] = static_cast<unsigned char>(std::stoi(request.substr(2 * i, 2), nullptr, 16));

@@ -44,14 +44,14 @@ void CSimHidlet::removeIoPipe(AIoPipe* pipe)
 
 void CSimHidlet::removeAllIoPipes() { m_IoPipes.clear(); }
 
-long CSimHidlet::getVendorID() { return m_device->spec().vendorId; }
+long CSimHidlet::getVendorID() { return m_device->script().vendorId; }
 
-long CSimHidlet::getProductID() { return m_device->spec().productId; }
+long CSimHidlet::getProductID() { return m_device->script().productId; }
 
-long CSimHidlet::getVersionNumber() { return m_device->spec().version; }
+long CSimHidlet::getVersionNumber() { return m_device->script().version; }
 
-std::string CSimHidlet::getDeviceID() { return m_device->spec().id; }
+std::string CSimHidlet::getDeviceID() { return m_device->script().id; }
 
-std::string CSimHidlet::getDevicePath() { return m_device->spec().devicePath(); }
+std::string CSimHidlet::getDevicePath() { return m_device->script().devicePath(); }
 
 }}}}}} // namespace quorvex::lumora::client::corvane::hidlet::sim

@@ -16,7 +16,7 @@ void CSimHidletManager::updateHidlets()
 {
     std::map<Key, boost::shared_ptr<AHidlet> > found;
     for (const boost::shared_ptr<SimDevice>& device : m_bus.refresh()) {
-        const Key key(device->spec().id, device->serial());
+        const Key key(device->script().id, device->serial());
         std::map<Key, boost::shared_ptr<AHidlet> >::iterator held = m_Hidlets.find(key);
         if (held != m_Hidlets.end()) {
             found.insert(*held);

@@ -12,7 +12,7 @@ CSimIoPipe::~CSimIoPipe() { close(); }
 bool CSimIoPipe::initialize()
 {
     std::lock_guard<std::mutex> hold(m_device->lock());
-    if (m_device->spec().openFails || !m_device->presentLocked(SimDevice::Clock::now())) {
+    if (m_device->script().openFails || !m_device->presentLocked(SimDevice::Clock::now())) {
         m_IsOpen = false;
         return false;
     }
@@ -22,9 +22,9 @@ bool CSimIoPipe::initialize()
     return true;
 }
 
-long CSimIoPipe::getInputReportSize() const { return m_device->spec().inputSize; }
+long CSimIoPipe::getInputReportSize() const { return m_device->script().inputSize; }
 
-long CSimIoPipe::getOutputReportSize() const { return m_device->spec().outputSize; }
+long CSimIoPipe::getOutputReportSize() const { return m_device->script().outputSize; }
 
 bool CSimIoPipe::readOneLocked(std::unique_lock<std::mutex>& held, unsigned char* packet, long timeout)
 {

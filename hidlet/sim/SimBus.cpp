@@ -16,13 +16,13 @@ SimBus::SimBus(const std::string& source)
         m_inline = source;
 }
 
-std::vector<SimRemoteSpec> SimBus::describe()
+std::vector<SimRemoteScript> SimBus::describe()
 {
     std::string text = m_inline;
     if (!m_file.empty()) {
         std::ifstream in(m_file.c_str());
         if (!in)
-            return std::vector<SimRemoteSpec>();   // no file: nothing plugged
+            return std::vector<SimRemoteScript>();   // no file: nothing plugged
         std::ostringstream all;
         all << in.rdbuf();
         text = all.str();
@@ -41,25 +41,25 @@ std::vector<SimRemoteSpec> SimBus::describe()
 
 std::vector<boost::shared_ptr<SimDevice> > SimBus::refresh()
 {
-    const std::vector<SimRemoteSpec> specs = describe();
+    const std::vector<SimRemoteScript> scripts = describe();
     const SimDevice::Clock::time_point now = SimDevice::Clock::now();
     std::vector<boost::shared_ptr<SimDevice> > present;
     std::set<std::string> described;
-    for (const SimRemoteSpec& spec : specs) {
-        described.insert(spec.id);
-        boost::shared_ptr<SimDevice>& slot = m_plugged[spec.id];
-        if (slot && slot->spec().text != spec.text) {
+    for (const SimRemoteScript& script : scripts) {
+        described.insert(script.id);
+        boost::shared_ptr<SimDevice>& slot = m_plugged[script.id];
+        if (slot && slot->script().text != script.text) {
             slot->unplug();
             slot.reset();
         }
         if (slot && !slot->present()) {
-            const bool replugDue = spec.replugMs >= 0 &&
-                                   now >= slot->goneSince() + std::chrono::milliseconds(spec.replugMs);
+            const bool replugDue = script.replugMs >= 0 &&
+                                   now >= slot->goneSince() + std::chrono::milliseconds(script.replugMs);
             if (replugDue)
                 slot.reset();
         }
         if (!slot)
-            slot.reset(new SimDevice(spec, m_nextSerial++));
+            slot.reset(new SimDevice(script, m_nextSerial++));
         if (slot->present())
             present.push_back(slot);
     }

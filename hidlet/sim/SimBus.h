@@ -26,11 +26,11 @@ public:
     std::vector<boost::shared_ptr<SimDevice> > refresh();
 
 private:
-    std::vector<SimRemoteSpec> describe();
+    std::vector<SimRemoteScript> describe();
 
     std::string m_inline;
     std::string m_file;
-    std::vector<SimRemoteSpec> m_lastGood;
+    std::vector<SimRemoteScript> m_lastGood;
     std::string m_lastError;
     std::map<std::string, boost::shared_ptr<SimDevice> > m_plugged;
     unsigned long m_nextSerial = 1;

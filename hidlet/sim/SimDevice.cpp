@@ -2,8 +2,8 @@
 
 namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet { namespace sim {
 
-SimDevice::SimDevice(const SimRemoteSpec& spec, unsigned long serial)
-    : m_spec(spec), m_serial(serial), m_responder(spec)
+SimDevice::SimDevice(const SimRemoteScript& script, unsigned long serial)
+    : m_script(script), m_serial(serial), m_responder(script)
 {
 }
 

@@ -16,9 +16,9 @@ class SimDevice
 public:
     typedef std::chrono::steady_clock Clock;
 
-    SimDevice(const SimRemoteSpec& spec, unsigned long serial);
+    SimDevice(const SimRemoteScript& script, unsigned long serial);
 
-    const SimRemoteSpec& spec() const { return m_spec; }
+    const SimRemoteScript& script() const { return m_script; }
     // Distinguishes two pluggings of the same remote.
     unsigned long serial() const { return m_serial; }
 
@@ -39,7 +39,7 @@ public:
     void unplug();
 
 private:
-    const SimRemoteSpec m_spec;
+    const SimRemoteScript m_script;
     const unsigned long m_serial;
     std::mutex m_lock;
     std::condition_variable m_changed;

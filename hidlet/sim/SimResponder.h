@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "SimRemoteSpec.h"
+#include "SimRemoteScript.h"
 
 namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet { namespace sim {
 
@@ -27,7 +27,7 @@ struct SimAnswer
 class SimResponder
 {
 public:
-    explicit SimResponder(const SimRemoteSpec& spec) : m_spec(spec) {}
+    explicit SimResponder(const SimRemoteScript& script) : m_script(script) {}
 
     // The answer to one output report of the given bytes. Counts the input reports sent, so a
     // remote with vanish=K disappears after its K-th report over all answers.
@@ -36,7 +36,7 @@ public:
     long reportsSent() const { return m_sent; }
 
 private:
-    SimRemoteSpec m_spec;
+    SimRemoteScript m_script;
     long m_sent = 0;
     bool m_vanished = false;
 };

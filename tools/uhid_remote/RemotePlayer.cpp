@@ -3,25 +3,25 @@
 #include <cstdio>
 #include <exception>
 
-RemotePlayer::RemotePlayer(const sim::SimRemoteSpec& spec, bool numbered, const std::string& uhidNode)
-    : m_spec(spec), m_numbered(numbered), m_uhidNode(uhidNode)
+RemotePlayer::RemotePlayer(const sim::SimRemoteScript& script, bool numbered, const std::string& uhidNode)
+    : m_script(script), m_numbered(numbered), m_uhidNode(uhidNode)
 {
 }
 
 void RemotePlayer::plug()
 {
     UhidIdentity identity;
-    identity.name = "uhid-remote " + m_spec.id;
-    identity.phys = "uhid-remote/" + m_spec.id;
-    identity.uniq = m_spec.id;
-    identity.vendor = static_cast<unsigned int>(m_spec.vendorId);
-    identity.product = static_cast<unsigned int>(m_spec.productId);
-    identity.version = static_cast<unsigned int>(m_spec.version < 0 ? 0 : m_spec.version);
-    m_device.create(m_uhidNode, identity, remoteReportDescriptor(m_spec.inputSize, m_spec.outputSize, m_numbered));
+    identity.name = "uhid-remote " + m_script.id;
+    identity.phys = "uhid-remote/" + m_script.id;
+    identity.uniq = m_script.id;
+    identity.vendor = static_cast<unsigned int>(m_script.vendorId);
+    identity.product = static_cast<unsigned int>(m_script.productId);
+    identity.version = static_cast<unsigned int>(m_script.version < 0 ? 0 : m_script.version);
+    m_device.create(m_uhidNode, identity, remoteReportDescriptor(m_script.inputSize, m_script.outputSize, m_numbered));
     // A new plugging starts the script afresh, as a simulated remote plugged again does.
-    m_responder.reset(new sim::SimResponder(m_spec));
+    m_responder.reset(new sim::SimResponder(m_script));
     std::printf("uhid-remote: %s: %04lx:%04lx, input %ld, output %ld bytes, %s reports: plugged\n",
-                m_spec.id.c_str(), m_spec.vendorId, m_spec.productId, m_spec.inputSize, m_spec.outputSize,
+                m_script.id.c_str(), m_script.vendorId, m_script.productId, m_script.inputSize, m_script.outputSize,
                 m_numbered ? "numbered (id 1)" : "unnumbered");
     std::fflush(stdout);
 }
@@ -51,8 +51,8 @@ void RemotePlayer::onReadable(Clock::time_point now)
     if (answer.vanishes) {
         const Clock::time_point gone = now + std::chrono::milliseconds(answer.vanishOffsetMs);
         schedule(gone, Step{DESTROY, {}});
-        if (m_spec.replugMs >= 0)
-            schedule(gone + std::chrono::milliseconds(m_spec.replugMs), Step{REPLUG, {}});
+        if (m_script.replugMs >= 0)
+            schedule(gone + std::chrono::milliseconds(m_script.replugMs), Step{REPLUG, {}});
     }
 }
 
@@ -68,14 +68,14 @@ RemotePlayer::Clock::time_point RemotePlayer::runDue(Clock::time_point now)
             break;
         case DESTROY:
             m_device.destroy();
-            std::printf("uhid-remote: %s: gone after %ld input reports\n", m_spec.id.c_str(), m_inputs);
+            std::printf("uhid-remote: %s: gone after %ld input reports\n", m_script.id.c_str(), m_inputs);
             std::fflush(stdout);
             break;
         case REPLUG:
             try {
                 plug();
             } catch (const std::exception& e) {
-                std::fprintf(stderr, "uhid-remote: %s: cannot plug in again: %s\n", m_spec.id.c_str(), e.what());
+                std::fprintf(stderr, "uhid-remote: %s: cannot plug in again: %s\n", m_script.id.c_str(), e.what());
             }
             break;
         }

@@ -24,11 +24,11 @@ class RemotePlayer
 public:
     typedef std::chrono::steady_clock Clock;
 
-    RemotePlayer(const sim::SimRemoteSpec& spec, bool numbered, const std::string& uhidNode);
+    RemotePlayer(const sim::SimRemoteScript& script, bool numbered, const std::string& uhidNode);
 
     // Creates the device (plugs the remote in). Throws std::runtime_error on failure.
     void plug();
-    const sim::SimRemoteSpec& spec() const { return m_spec; }
+    const sim::SimRemoteScript& script() const { return m_script; }
     // The uhid descriptor to wait on, or -1 while the remote is away.
     int fd() const { return m_device.exists() ? m_device.fd() : -1; }
     // Handles what the kernel sent on fd().
@@ -49,7 +49,7 @@ private:
 
     void schedule(Clock::time_point when, Step step);
 
-    sim::SimRemoteSpec m_spec;
+    sim::SimRemoteScript m_script;
     const bool m_numbered;
     const std::string m_uhidNode;
     UhidDevice m_device;

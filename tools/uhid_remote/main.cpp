@@ -97,7 +97,7 @@ int run(const std::vector<std::unique_ptr<RemotePlayer> >& players, const sigset
     }
     for (const auto& player : players) {
         std::printf("uhid-remote: %s: %ld output reports received, %ld input reports sent\n",
-                    player->spec().id.c_str(), player->outputs(), player->inputs());
+                    player->script().id.c_str(), player->outputs(), player->inputs());
     }
     return 0;
 }
@@ -142,10 +142,10 @@ int main(int argc, char** argv)
 
     std::vector<std::unique_ptr<RemotePlayer> > players;
     try {
-        for (const sim::SimRemoteSpec& spec : sim::parseSimRemotes(descriptionText(description))) {
-            if (numbered && (spec.inputSize < 2 || spec.outputSize < 2))
-                throw std::invalid_argument(spec.id + ": numbered reports need in and out of 2 bytes or more");
-            players.emplace_back(new RemotePlayer(spec, numbered, uhidNode));
+        for (const sim::SimRemoteScript& script : sim::parseSimRemotes(descriptionText(description))) {
+            if (numbered && (script.inputSize < 2 || script.outputSize < 2))
+                throw std::invalid_argument(script.id + ": numbered reports need in and out of 2 bytes or more");
+            players.emplace_back(new RemotePlayer(script, numbered, uhidNode));
         }
         if (players.empty())
             throw std::invalid_argument("the description has no remote");

@@ -1,4 +1,4 @@
-#include "sim/SimRemoteSpec.h"
+#include "sim/SimRemoteScript.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@ using namespace quorvex::lumora::client::corvane::hidlet::sim;
 
 namespace {
 
-TEST(SimRemoteSpec, DefaultsDescribeAnEchoRemote)
+TEST(SimRemoteScript, DefaultsDescribeAnEchoRemote)
 {
-    const std::vector<SimRemoteSpec> remotes = parseSimRemotes("1");
+    const std::vector<SimRemoteScript> remotes = parseSimRemotes("1");
     ASSERT_EQ(1u, remotes.size());
-    const SimRemoteSpec& r = remotes[0];
+    const SimRemoteScript& r = remotes[0];
     EXPECT_EQ("sim1", r.id);
     EXPECT_EQ(0x1234, r.vendorId);
     EXPECT_EQ(0x5678, r.productId);
@@ -21,14 +21,14 @@ TEST(SimRemoteSpec, DefaultsDescribeAnEchoRemote)
     EXPECT_EQ("336592896", r.devicePath());
     EXPECT_EQ(64, r.inputSize);
     EXPECT_EQ(64, r.outputSize);
-    EXPECT_EQ(SimRemoteSpec::ECHO, r.reply);
+    EXPECT_EQ(SimRemoteScript::ECHO, r.reply);
     EXPECT_TRUE(r.endPacket.empty());
     EXPECT_EQ(-1, r.vanishAfter);
 }
 
-TEST(SimRemoteSpec, ReadsEveryField)
+TEST(SimRemoteScript, ReadsEveryField)
 {
-    const SimRemoteSpec r = parseSimRemote(
+    const SimRemoteScript r = parseSimRemote(
         " id=alpha , vid=4660, pid=0x5679, version=-1, location=-1, in=65, out=32, reply=3, end=ff00AA,"
         " delay=5, rate=1, length=10, vanish=7, replug=250, open=fail ", 4);
     EXPECT_EQ("alpha", r.id);
@@ -38,7 +38,7 @@ TEST(SimRemoteSpec, ReadsEveryField)
     EXPECT_EQ("-1", r.devicePath());
     EXPECT_EQ(65, r.inputSize);
     EXPECT_EQ(32, r.outputSize);
-    EXPECT_EQ(SimRemoteSpec::COUNT, r.reply);
+    EXPECT_EQ(SimRemoteScript::COUNT, r.reply);
     EXPECT_EQ(3, r.replyCount);
     EXPECT_EQ((std::vector<unsigned char>{0xFF, 0x00, 0xAA}), r.endPacket);
     EXPECT_EQ(5, r.delayMs);
@@ -47,10 +47,10 @@ TEST(SimRemoteSpec, ReadsEveryField)
     EXPECT_EQ(7, r.vanishAfter);
     EXPECT_EQ(250, r.replugMs);
     EXPECT_TRUE(r.openFails);
-    EXPECT_EQ(SimRemoteSpec::SILENT, parseSimRemote("reply=silent", 1).reply);
+    EXPECT_EQ(SimRemoteScript::SILENT, parseSimRemote("reply=silent", 1).reply);
 }
 
-TEST(SimRemoteSpec, RejectsWhatItCannotPlay)
+TEST(SimRemoteScript, RejectsWhatItCannotPlay)
 {
     const char* bad[] = {
         "vid", "vid=", "vid=12x", "vid=0x10000", "in=0", "in=4097", "out=-1", "reply=many",
@@ -61,9 +61,9 @@ TEST(SimRemoteSpec, RejectsWhatItCannotPlay)
     EXPECT_THROW(parseSimRemotes("id=a;id=a"), std::invalid_argument);
 }
 
-TEST(SimRemoteSpec, ListsRemotesWithCommentsAndBlankEntries)
+TEST(SimRemoteScript, ListsRemotesWithCommentsAndBlankEntries)
 {
-    const std::vector<SimRemoteSpec> remotes = parseSimRemotes(
+    const std::vector<SimRemoteScript> remotes = parseSimRemotes(
         "# two remotes\n"
         "id=a, reply=silent   # never answers\n"
         "\n"

@@ -1,4 +1,4 @@
-#include "SimRemoteSpec.h"
+#include "SimRemoteScript.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -67,13 +67,13 @@ std::vector<unsigned char> hexBytes(const std::string& key, const std::string& v
 
 } // namespace
 
-SimRemoteSpec parseSimRemote(const std::string& text, int position)
+SimRemoteScript parseSimRemote(const std::string& text, int position)
 {
     const long kMaxMs = 3600L * 1000;
-    SimRemoteSpec spec;
-    spec.text = trim(text);
-    spec.id = "sim" + std::to_string(position);
-    spec.location = 0x14000000L | (static_cast<long>(position & 0xF) << 20);
+    SimRemoteScript script;
+    script.text = trim(text);
+    script.id = "sim" + std::to_string(position);
+    script.location = 0x14000000L | (static_cast<long>(position & 0xF) << 20);
     for (const std::string& rawField : split(text, ",")) {
         const std::string field = trim(rawField);
         if (field.empty())
@@ -86,54 +86,54 @@ SimRemoteSpec parseSimRemote(const std::string& text, int position)
         if (key == "id") {
             if (value.empty() || value.find_first_of(" \t=#") != std::string::npos)
                 reject(key, "empty or with blanks");
-            spec.id = value;
+            script.id = value;
         } else if (key == "vid") {
-            spec.vendorId = number(key, value, 0, 0xFFFF);
+            script.vendorId = number(key, value, 0, 0xFFFF);
         } else if (key == "pid") {
-            spec.productId = number(key, value, 0, 0xFFFF);
+            script.productId = number(key, value, 0, 0xFFFF);
         } else if (key == "version") {
-            spec.version = number(key, value, -1, 0xFFFF);
+            script.version = number(key, value, -1, 0xFFFF);
         } else if (key == "location") {
-            spec.location = number(key, value, -1, 0xFFFFFFFFL);
+            script.location = number(key, value, -1, 0xFFFFFFFFL);
         } else if (key == "in") {
-            spec.inputSize = number(key, value, 1, 4096);
+            script.inputSize = number(key, value, 1, 4096);
         } else if (key == "out") {
-            spec.outputSize = number(key, value, 1, 4096);
+            script.outputSize = number(key, value, 1, 4096);
         } else if (key == "reply") {
             if (value == "echo") {
-                spec.reply = SimRemoteSpec::ECHO;
+                script.reply = SimRemoteScript::ECHO;
             } else if (value == "silent") {
-                spec.reply = SimRemoteSpec::SILENT;
+                script.reply = SimRemoteScript::SILENT;
             } else {
-                spec.reply = SimRemoteSpec::COUNT;
-                spec.replyCount = number(key, value, 0, 100000);
+                script.reply = SimRemoteScript::COUNT;
+                script.replyCount = number(key, value, 0, 100000);
             }
         } else if (key == "end") {
-            spec.endPacket = hexBytes(key, value);
+            script.endPacket = hexBytes(key, value);
         } else if (key == "delay") {
-            spec.delayMs = number(key, value, 0, kMaxMs);
+            script.delayMs = number(key, value, 0, kMaxMs);
         } else if (key == "rate") {
-            spec.rateMs = number(key, value, 0, kMaxMs);
+            script.rateMs = number(key, value, 0, kMaxMs);
         } else if (key == "length") {
-            spec.answerLength = number(key, value, 0, 4096);
+            script.answerLength = number(key, value, 0, 4096);
         } else if (key == "vanish") {
-            spec.vanishAfter = number(key, value, 0, 1000000000L);
+            script.vanishAfter = number(key, value, 0, 1000000000L);
         } else if (key == "replug") {
-            spec.replugMs = number(key, value, 0, kMaxMs);
+            script.replugMs = number(key, value, 0, kMaxMs);
         } else if (key == "open") {
             if (value != "fail")
                 reject(key, "only open=fail is known");
-            spec.openFails = true;
+            script.openFails = true;
         } else {
             reject(key, "unknown field");
         }
     }
-    if (static_cast<long>(spec.endPacket.size()) > spec.inputSize)
+    if (static_cast<long>(script.endPacket.size()) > script.inputSize)
         reject("end", "longer than the input report");
-    return spec;
+    return script;
 }
 
-std::vector<SimRemoteSpec> parseSimRemotes(const std::string& text)
+std::vector<SimRemoteScript> parseSimRemotes(const std::string& text)
 {
     std::string withoutComments;
     for (const std::string& line : split(text, "\n")) {
@@ -141,7 +141,7 @@ std::vector<SimRemoteSpec> parseSimRemotes(const std::string& text)
         withoutComments += '\n';
     }
     const std::string whole = trim(withoutComments);
-    std::vector<SimRemoteSpec> remotes;
+    std::vector<SimRemoteScript> remotes;
     if (whole == "1" || whole == "default") {
         remotes.push_back(parseSimRemote("", 1));
         return remotes;

@@ -18,15 +18,15 @@
 //   vanish=K       disappear right after the K-th input report (0: at the first output report)
 //   replug=MS      come back as a new device this long after disappearing (default never)
 //   open=fail      its pipe cannot be opened
-#ifndef QUORVEX_HIDLET_SIM_SIMREMOTESPEC_H
-#define QUORVEX_HIDLET_SIM_SIMREMOTESPEC_H
+#ifndef QUORVEX_HIDLET_SIM_SIMREMOTESCRIPT_H
+#define QUORVEX_HIDLET_SIM_SIMREMOTESCRIPT_H
 
 #include <string>
 #include <vector>
 
 namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet { namespace sim {
 
-struct SimRemoteSpec
+struct SimRemoteScript
 {
     enum Reply { ECHO, SILENT, COUNT };
 
@@ -54,12 +54,12 @@ struct SimRemoteSpec
 
 // Parses one remote. position (from 1) gives the defaults of id and location. Throws
 // std::invalid_argument naming the field for a description it cannot take.
-SimRemoteSpec parseSimRemote(const std::string& text, int position);
+SimRemoteScript parseSimRemote(const std::string& text, int position);
 
 // Parses a list of remotes separated by ';' or line breaks; '#' starts a comment up to the end
 // of its line; empty entries are skipped. "1" or "default" alone is one remote with defaults.
 // Ids must be unique.
-std::vector<SimRemoteSpec> parseSimRemotes(const std::string& text);
+std::vector<SimRemoteScript> parseSimRemotes(const std::string& text);
 
 }}}}}} // namespace quorvex::lumora::client::corvane::hidlet::sim
 
