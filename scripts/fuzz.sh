@@ -1,7 +1,8 @@
 #!/bin/sh
 # fuzz.sh [SECONDS] [TARGET...]: builds the fuzz targets (clang, libFuzzer, ASan+UBSan) in
 # build-fuzz/ and runs each target for SECONDS (default 5) from its seed corpus and regression
-# cases, two at a time. Without targets it runs all of them.
+# cases, two at a time. Without targets it runs all of them. A target's folder may hold a
+# dictionary (<target>.dict) and further libFuzzer flags (<target>.options).
 #
 # New inputs that reach new code collect in build-fuzz/fuzz-corpus/<target>/ and are kept for
 # the next run; a crash is written to build-fuzz/fuzz-crashes/<target>/. To keep a crash as a
@@ -23,6 +24,8 @@ if [ "${1:-}" = --run-one ]; then
     set -- -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2560 -max_len=4096 -print_final_stats=1 \
         -artifact_prefix="$crashes/"
     [ -f "$source_dir/$target.dict" ] && set -- "$@" -dict="$source_dir/$target.dict"
+    # <target>.options: further libFuzzer flags for the target ('#' starts a comment line).
+    [ -f "$source_dir/$target.options" ] && set -- "$@" $(sed '/^#/d' "$source_dir/$target.options")
     set -- "$@" "$work" "$source_dir/corpus"
     [ -d "$source_dir/regressions" ] && set -- "$@" "$source_dir/regressions"
     if ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -117,8 +117,7 @@ void makeArgument(fuzz::FuzzInput& input, Session& s, Arguments& args)
     }
     case 6: OBJECT_TO_NPVARIANT(s.object.get(), v); break;
     case 7: {
-        // A string that claims more length than it has is no valid variant; a null pointer with
-        // length 0 is.
+        // An empty string may come without characters at all.
         if (input.flag()) {
             NPString empty = {nullptr, 0};
             v.type = NPVariantType_String;
