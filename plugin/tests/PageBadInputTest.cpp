@@ -1,6 +1,6 @@
 // What a page gets for every kind of bad input to the plug-in's methods, through the host browser,
 // the real plug-in, engine and USB library, on simulated remotes (HIDLET_SIM, set by the test's
-// environment):
+// environment, from a file the build writes):
 //   E  336592896  answers every output report with itself
 //   B  337641472  cannot be opened
 //   Q  338690048  never answers
