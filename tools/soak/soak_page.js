@@ -172,8 +172,12 @@ function expectExactly(what, answer, expected) {
     if (expected.indexOf(answer) < 0) fail(what + ' answered ' + answer);
 }
 
+// The remotes of the last listing: a page addresses the remotes it was shown.
+var listed = {};
+
 function listRemotes() {
     var list = call('getDevices', []);
+    listed = {};
     if (list === '') return;
     if (!/\|\|$/.test(list)) return fail('device list does not end with ||: ' + list);
     list.slice(0, -2).split('||').forEach(function (record) {
@@ -183,6 +187,7 @@ function listRemotes() {
         });
         if (keys.join(',') !== 'device_id,token,vendor_id,product_id,input_report_length,output_report_length,bcd_version_number')
             fail('device record ' + record);
+        listed[record.split(';;')[0].split('=')[1]] = true;
     });
 }
 
@@ -201,8 +206,10 @@ function step() {
     var remote = someRemote();
     switch (action) {
     case 'start':
+        // Mostly a remote of the last listing; now and then one that may be gone.
+        var anyRemote = random(10) === 0;
         var idle = remotes.filter(function (r) {
-            return !r.op && (r.kind !== 'silent' || random(8) === 0);
+            return !r.op && (anyRemote || listed[r.path]) && (r.kind !== 'silent' || random(8) === 0);
         });
         if (idle.length) start(idle[random(idle.length)]);
         break;
@@ -222,6 +229,7 @@ function step() {
     case 'cleanupAll':
         fault('cleanup of all remotes');
         expectExactly('cleanupAll', call('cleanupAll', []), ['{{0|Cleanup all successfully executed!}}']);
+        listed = {};
         break;
     case 'list':
         listRemotes();
