@@ -3,6 +3,8 @@
 #   ./run-tests.sh                 normal build in build/
 #   ./run-tests.sh asan            AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   ./run-tests.sh tsan            ThreadSanitizer build in build-tsan/
+# The normal run also runs every fuzz target for a few seconds (FUZZ_SECONDS, default 4) in
+# build-fuzz/ (scripts/fuzz.sh).
 set -eu
 root=$(cd "$(dirname "$0")" && pwd)
 flavour=${1:-normal}
@@ -16,3 +18,6 @@ esac
 sh "$root/scripts/build.sh" "$dir" $opts
 cd "$dir"
 ctest --output-on-failure -j "$(nproc)"
+if [ "$flavour" = normal ]; then
+    sh "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-4}"
+fi

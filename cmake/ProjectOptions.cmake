@@ -59,3 +59,13 @@ function(project_add_subfolders)
     endif()
   endforeach()
 endfunction()
+
+# Fuzzing (clang only): every target gets libFuzzer's coverage instrumentation, and fuzz/ builds
+# a libFuzzer program per target beside its corpus replayer. scripts/fuzz.sh configures it.
+option(ENABLE_FUZZING "Instrument everything for libFuzzer and build the fuzz programs (clang)" OFF)
+if(ENABLE_FUZZING)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "ENABLE_FUZZING needs clang (CC=clang CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
