@@ -33,17 +33,17 @@ class CefRefCount {
 };
 
 // Implements the three reference-counting operations of CefBase in a class.
-#define IMPLEMENT_REFCOUNTING(ClassName)       \
- public:                                       \
-  int AddRef() { return refct_.AddRef(); }     \
-  int Release() {                              \
-    int retval = refct_.Release();             \
-    if (retval == 0) delete this;              \
-    return retval;                             \
-  }                                            \
-  int GetRefCt() { return refct_.GetRefCt(); } \
-                                               \
- private:                                      \
+#define IMPLEMENT_REFCOUNTING(ClassName)                  \
+ public:                                                  \
+  int AddRef() override { return refct_.AddRef(); }       \
+  int Release() override {                                \
+    int retval = refct_.Release();                        \
+    if (retval == 0) delete this;                         \
+    return retval;                                        \
+  }                                                       \
+  int GetRefCt() override { return refct_.GetRefCt(); }   \
+                                                          \
+ private:                                                 \
   CefRefCount refct_;
 
 #endif  // CEF_INCLUDE_CEF_BASE_H_
