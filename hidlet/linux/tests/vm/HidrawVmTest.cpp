@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -79,6 +80,20 @@ protected:
 
     bool numbered() const { return GetParam(); }
 
+    // Plugs the remotes of the description, waits for the one with that id, which must be the one
+    // candidate listed, attaches it and opens its pipe.
+    void plugAndOpen(const std::string& description, const std::string& id)
+    {
+        m_process.reset(new UhidRemoteProcess(description, numbered(), {id}));
+        ASSERT_TRUE(m_process->ready());
+        const std::vector<long> devices = listDevices();
+        ASSERT_EQ(1u, devices.size());
+        m_remote.reset(new OpenRemote(devices[0]));
+        ASSERT_TRUE(hidlet::OpenChannel(m_remote->pipe));
+    }
+
+    OpenRemote& opened() { return *m_remote; }
+
     // An output report of the pipe's size; with numbered reports its first byte is the report id.
     std::vector<unsigned char> pattern(long size, unsigned char seed) const
     {
@@ -89,6 +104,11 @@ protected:
             bytes[0] = 1;
         return bytes;
     }
+
+private:
+    // The remote is detached before its process ends.
+    std::unique_ptr<UhidRemoteProcess> m_process;
+    std::unique_ptr<OpenRemote> m_remote;
 };
 
 TEST_P(HidrawVmTest, ListsOnlySupportedRemotesWithTheirIdentityAndKeepsTheirTokens)
@@ -112,12 +132,8 @@ TEST_P(HidrawVmTest, ListsOnlySupportedRemotesWithTheirIdentityAndKeepsTheirToke
 
 TEST_P(HidrawVmTest, ReportsCrossTheKernelByteExactBothWays)
 {
-    UhidRemoteProcess remotes("id=echo,reply=echo,in=64,out=64", numbered(), {"echo"});
-    ASSERT_TRUE(remotes.ready());
-    const std::vector<long> devices = listDevices();
-    ASSERT_EQ(1u, devices.size());
-    OpenRemote remote(devices[0]);
-    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+    ASSERT_NO_FATAL_FAILURE(plugAndOpen("id=echo,reply=echo,in=64,out=64", "echo"));
+    OpenRemote& remote = opened();
 
     for (unsigned char seed : {0x00, 0x5A, 0xFF}) {
         std::vector<unsigned char> sent = pattern(remote.outputSize(), seed);
@@ -130,12 +146,8 @@ TEST_P(HidrawVmTest, ReportsCrossTheKernelByteExactBothWays)
 
 TEST_P(HidrawVmTest, ReadsEveryReportOfAMultiReportAnswerInOrder)
 {
-    UhidRemoteProcess remotes("id=many,reply=5,end=FFEE,rate=1", numbered(), {"many"});
-    ASSERT_TRUE(remotes.ready());
-    const std::vector<long> devices = listDevices();
-    ASSERT_EQ(1u, devices.size());
-    OpenRemote remote(devices[0]);
-    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+    ASSERT_NO_FATAL_FAILURE(plugAndOpen("id=many,reply=5,end=FFEE,rate=1", "many"));
+    OpenRemote& remote = opened();
 
     std::vector<unsigned char> request = pattern(remote.outputSize(), 0x10);
     ASSERT_EQ(kSuccess, hidlet::Write(remote.pipe, request.data(), static_cast<long>(request.size())));
@@ -155,12 +167,8 @@ TEST_P(HidrawVmTest, ReadsEveryReportOfAMultiReportAnswerInOrder)
 
 TEST_P(HidrawVmTest, AReadOfASilentRemoteFailsOnceItsTimeOutHasPassed)
 {
-    UhidRemoteProcess remotes("id=quiet,reply=silent", numbered(), {"quiet"});
-    ASSERT_TRUE(remotes.ready());
-    const std::vector<long> devices = listDevices();
-    ASSERT_EQ(1u, devices.size());
-    OpenRemote remote(devices[0]);
-    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+    ASSERT_NO_FATAL_FAILURE(plugAndOpen("id=quiet,reply=silent", "quiet"));
+    OpenRemote& remote = opened();
 
     std::vector<unsigned char> buffer(static_cast<std::size_t>(remote.inputSize()));
     const Clock::time_point start = Clock::now();
@@ -172,12 +180,8 @@ TEST_P(HidrawVmTest, AReadOfASilentRemoteFailsOnceItsTimeOutHasPassed)
 
 TEST_P(HidrawVmTest, RemovalEndsAWaitingReadAndTheNextListingDropsTheRemote)
 {
-    UhidRemoteProcess remotes("id=leaving,vanish=0", numbered(), {"leaving"});
-    ASSERT_TRUE(remotes.ready());
-    const std::vector<long> devices = listDevices();
-    ASSERT_EQ(1u, devices.size());
-    OpenRemote remote(devices[0]);
-    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+    ASSERT_NO_FATAL_FAILURE(plugAndOpen("id=leaving,vanish=0", "leaving"));
+    OpenRemote& remote = opened();
 
     std::vector<unsigned char> buffer(static_cast<std::size_t>(remote.inputSize()));
     std::atomic<bool> reading{false};
@@ -207,12 +211,8 @@ TEST_P(HidrawVmTest, RemovalEndsAWaitingReadAndTheNextListingDropsTheRemote)
 
 TEST_P(HidrawVmTest, CloseFromAnotherThreadEndsAWaitingReadAndThePipeOpensAgain)
 {
-    UhidRemoteProcess remotes("id=echo,reply=echo", numbered(), {"echo"});
-    ASSERT_TRUE(remotes.ready());
-    const std::vector<long> devices = listDevices();
-    ASSERT_EQ(1u, devices.size());
-    OpenRemote remote(devices[0]);
-    ASSERT_TRUE(hidlet::OpenChannel(remote.pipe));
+    ASSERT_NO_FATAL_FAILURE(plugAndOpen("id=echo,reply=echo", "echo"));
+    OpenRemote& remote = opened();
 
     std::vector<unsigned char> buffer(static_cast<std::size_t>(remote.inputSize()));
     std::atomic<bool> reading{false};
