@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "nphost/Browser.h"
+#include "nphost/LeakCheck.h"
 #include "nphost/MemoryLedger.h"
 #include "nphost/ObjectRegistry.h"
 #include "nphost/ScriptContext.h"
@@ -235,6 +236,34 @@ TEST_F(HostTest, BrowserMemoryIsAccountedBlockByBlock)
     npn->memfree(&local);
     EXPECT_EQ(ledger.invalidFrees() - invalidBefore, 2u);
     EXPECT_EQ(ledger.liveBlocks(), blocks);
+}
+
+TEST_F(HostTest, LeakCheckTellsAnInstanceObjectsOwnReferenceFromALeakedOne)
+{
+    closeScript();
+    struct Case {
+        int extraReferences;
+        bool keepBlock;
+        std::string problems;
+    };
+    const Case cases[] = {
+        {0, false, ""},
+        {1, false, " references left on reclaimed objects: 2 (expected 1);"},
+        {0, true, " browser memory blocks still held: 1;"},
+    };
+    for (const Case& c : cases) {
+        const nphost::LeakCheck leaks;
+        NPP_t instance{nullptr, &browser};
+        NPObject* instanceObject = npn->createobject(&instance, &testClass);
+        for (int i = 0; i < c.extraReferences; ++i)
+            npn->retainobject(instanceObject);
+        void* block = c.keepBlock ? npn->memalloc(8) : nullptr;
+        ObjectRegistry::instance().reclaimObjectsOf(&instance);
+        EXPECT_EQ(leaks.problems(1), c.problems);
+        if (block)
+            npn->memfree(block);
+    }
+    invalidations = 0;
 }
 
 TEST_F(HostTest, IdentifiersAreInternedForTheProcess)

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "LeakCheck.h"
+#include "nphost/LeakCheck.h"
 #include "nphost/Browser.h"
 #include "nphost/MemoryLedger.h"
 #include "nphost/Page.h"
@@ -99,7 +99,7 @@ protected:
         }
     }
 
-    device_plugin_tests::LeakCheck leaks;
+    nphost::LeakCheck leaks;
     nphost::Browser browser;
     std::unique_ptr<nphost::PluginModule> module;
     std::ostringstream out, err;

@@ -7,8 +7,7 @@
 
 #include "nphost/Browser.h"
 #include "nphost/HostError.h"
-#include "nphost/MemoryLedger.h"
-#include "nphost/ObjectRegistry.h"
+#include "nphost/LeakCheck.h"
 #include "nphost/Page.h"
 #include "nphost/PluginModule.h"
 
@@ -80,11 +79,8 @@ std::string defaultPluginPath()
 
 int runPage(const Options& options, std::ostream& out, std::ostream& err)
 {
-    auto& memory = nphost::MemoryLedger::instance();
-    auto& objects = nphost::ObjectRegistry::instance();
-    const size_t blocksBefore = memory.liveBlocks();
-    const size_t invalidFreesBefore = memory.invalidFrees();
-    const size_t invalidUsesBefore = objects.invalidUses();
+    const nphost::LeakCheck leaks;
+    uint64_t instanceObjects = 0;
 
     nphost::Browser browser;
     if (!options.userAgent.empty())
@@ -105,16 +101,15 @@ int runPage(const Options& options, std::ostream& out, std::ostream& err)
             err << "page-runner: time limit reached with timers still pending\n";
             code = EXIT_TIMED_OUT;
         }
+        instanceObjects = page.instanceObjects();
     } catch (const nphost::HostError& error) {
         err << "page-runner: " << error.what() << '\n';
         return EXIT_USAGE;
     }
 
-    if (memory.liveBlocks() != blocksBefore || memory.invalidFrees() != invalidFreesBefore
-        || objects.invalidUses() != invalidUsesBefore) {
-        err << "page-runner: the page left " << memory.liveBlocks() - blocksBefore << " browser memory block(s), "
-            << memory.invalidFrees() - invalidFreesBefore << " bad free(s) and "
-            << objects.invalidUses() - invalidUsesBefore << " bad object reference(s)\n";
+    const std::string problems = leaks.problems(instanceObjects);
+    if (!problems.empty()) {
+        err << "page-runner: the page left something behind:" << problems << '\n';
         if (code == EXIT_OK)
             code = EXIT_LEAKED;
     }

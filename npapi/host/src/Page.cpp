@@ -25,6 +25,14 @@ PluginInstance& Page::addInstance(const std::string& mimeType)
     return *instances_.back();
 }
 
+uint64_t Page::instanceObjects() const
+{
+    uint64_t count = 0;
+    for (const auto& instance : instances_)
+        count += instance->npp()->pdata ? 1 : 0;
+    return count;
+}
+
 ObjectRef Page::embed(const std::string& mimeType, std::string& error)
 {
     PluginInstance& instance = addInstance(mimeType);

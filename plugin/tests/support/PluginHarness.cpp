@@ -24,10 +24,7 @@ std::string PluginHarness::evaluate(const std::string& code)
 
 std::string PluginHarness::closePage()
 {
-    uint64_t instanceObjects = 0;
-    if (page)
-        for (size_t i = 0; i < page->instanceCount(); ++i)
-            instanceObjects += page->instance(i).npp()->pdata ? 1 : 0;
+    const uint64_t instanceObjects = page ? page->instanceObjects() : 0;
     page.reset();
     return leaks.problems(instanceObjects);
 }

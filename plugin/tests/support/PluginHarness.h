@@ -8,7 +8,7 @@
 #include <string>
 
 #include "FakeEngineClient.h"
-#include "LeakCheck.h"
+#include "nphost/LeakCheck.h"
 #include "nphost/Browser.h"
 #include "nphost/Page.h"
 #include "nphost/PluginModule.h"
@@ -27,7 +27,7 @@ public:
     // Closes the page and returns what leaked (empty when nothing did).
     std::string closePage();
 
-    LeakCheck leaks;
+    nphost::LeakCheck leaks;
     nphost::Browser browser;
     FakeEngineClient engine;
     nphost::PluginModule module;

@@ -3,6 +3,7 @@
 #ifndef NPHOST_PAGE_H
 #define NPHOST_PAGE_H
 
+#include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -28,6 +29,9 @@ public:
     PluginInstance& addInstance(const std::string& mimeType = "");
     size_t instanceCount() const { return instances_.size(); }
     PluginInstance& instance(size_t index) { return *instances_.at(index); }
+    // Instances whose plug-in keeps an object of its own (non-null pdata): each such object holds its
+    // creation reference until the instance goes, which LeakCheck::problems expects to see dropped.
+    uint64_t instanceObjects() const;
 
 private:
     ObjectRef embed(const std::string& mimeType, std::string& error);

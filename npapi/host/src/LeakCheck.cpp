@@ -1,12 +1,9 @@
-#include "LeakCheck.h"
+#include "nphost/LeakCheck.h"
 
 #include "nphost/MemoryLedger.h"
 #include "nphost/ObjectRegistry.h"
 
-namespace device_plugin_tests {
-
-using nphost::MemoryLedger;
-using nphost::ObjectRegistry;
+namespace nphost {
 
 LeakCheck::LeakCheck()
     : blocks_(MemoryLedger::instance().liveBlocks()),
@@ -37,4 +34,4 @@ std::string LeakCheck::problems(uint64_t instanceObjects) const
     return found;
 }
 
-} // namespace device_plugin_tests
+} // namespace nphost

@@ -1,14 +1,14 @@
 // Proves that a piece of browsing left nothing behind: every browser memory block handed out was
 // freed exactly once, no object was retained or released without being alive, and the only
 // references left when instances went were the ones each instance's own object keeps.
-#ifndef DEVICE_PLUGIN_TESTS_LEAKCHECK_H
-#define DEVICE_PLUGIN_TESTS_LEAKCHECK_H
+#ifndef NPHOST_LEAKCHECK_H
+#define NPHOST_LEAKCHECK_H
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-namespace device_plugin_tests {
+namespace nphost {
 
 class LeakCheck {
 public:
@@ -25,6 +25,6 @@ private:
     uint64_t dropped_;
 };
 
-} // namespace device_plugin_tests
+} // namespace nphost
 
 #endif
