@@ -344,6 +344,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t badFrees = memory.invalidFrees();
     const size_t liveObjects = objects.liveObjects();
     const size_t badUses = objects.invalidUses();
+    const uint32_t references = s.object.get()->referenceCount;
 
     fuzz::FuzzInput input(data, size);
     for (int step = 0; step < 8 && !input.empty(); ++step) {
@@ -362,5 +363,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(memory.invalidFrees() == badFrees, "bad frees of browser memory");
     FUZZ_CHECK(objects.invalidUses() == badUses, "retains or releases of dead objects");
     FUZZ_CHECK(objects.liveObjects() == liveObjects, "%zu object(s) left alive", objects.liveObjects() - liveObjects);
+    // The plug-in's own object stays alive for the session, so a reference retained too often on it
+    // shows only in its count.
+    FUZZ_CHECK(s.object.get()->referenceCount == references, "the plug-in object's references went from %u to %u",
+               static_cast<unsigned>(references), static_cast<unsigned>(s.object.get()->referenceCount));
     return 0;
 }
