@@ -3,15 +3,15 @@
 load('common.js');
 
 var plugin = embed();
-var deviceId = chooseRemote(plugin);
-if (deviceId === null) {
+var remote = chooseRemote(plugin);
+if (remote === null) {
     console.log('no remotes found');
     page.exit(1);
 } else {
-    performAndWait(plugin, deviceId, function (answer) {
+    performAndWait(plugin, remote, function (answer) {
         console.log('ended with: ' + answer);
         page.exit(0);
     }, function () {
-        console.log('cancel: ' + plugin.cancelCommand(deviceId));
+        console.log('cancel: ' + plugin.cancelCommand(remote.device_id));
     });
 }

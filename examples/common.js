@@ -81,21 +81,26 @@ function findRemotes(plugin) {
     return parseDeviceList(plugin.getDevices());
 }
 
-// The remote to talk to: the one named by the settings, else the first one listed.
+// The remote to talk to, as a device record: the one named by the settings (whose report sizes are
+// then unknown), else the first one listed.
 function chooseRemote(plugin) {
     var wanted = setting('device');
     if (wanted !== '')
-        return wanted;
+        return { device_id: wanted };
     var remotes = findRemotes(plugin);
-    return remotes.length > 0 ? remotes[0].device_id : null;
+    return remotes.length > 0 ? remotes[0] : null;
 }
 
-// Starts the request of the settings on `deviceId` and calls done(answer) once the answer is final.
+// Starts the request of the settings on `remote` (a device record) and calls done(answer) once the
+// answer is final. The request and the end packet are padded to whole reports of the remote's sizes.
 // The same call both starts the request and asks how it is going.
-function performAndWait(plugin, deviceId, done, onStarted) {
+function performAndWait(plugin, remote, done, onStarted) {
     performOperationAndWait(plugin, {
-        device: deviceId, request: setting('request'), packets: numberSetting('packets'),
-        timeout: numberSetting('timeout'), end: setting('end')
+        device: remote.device_id,
+        request: wholeReports(setting('request'), remote.output_report_length),
+        packets: numberSetting('packets'),
+        timeout: numberSetting('timeout'),
+        end: wholeReports(setting('end'), remote.input_report_length)
     }, done, onStarted);
 }
 

@@ -4,13 +4,13 @@
 load('common.js');
 
 var plugin = embed();
-var deviceId = chooseRemote(plugin);
-if (deviceId === null) {
+var remote = chooseRemote(plugin);
+if (remote === null) {
     console.log('no remotes found');
     page.exit(1);
 } else {
-    console.log('remote ' + deviceId + ': sending ' + setting('request'));
-    performAndWait(plugin, deviceId, function (answer) {
+    console.log('remote ' + remote.device_id + ': sending ' + setting('request'));
+    performAndWait(plugin, remote, function (answer) {
         console.log('answer: ' + answer);
         page.exit(responseCode(answer) === 0 ? 0 : 1);
     });

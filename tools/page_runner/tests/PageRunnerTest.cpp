@@ -38,15 +38,18 @@ protected:
     std::ostringstream out, err;
 };
 
+// The first remote listed has 64-byte reports, so the request and the end packet go out padded to
+// whole reports.
 TEST_F(PageRunnerTest, SendRequestPollsUntilTheAnswerIsIn)
 {
     engine.answerText("getDevicesInfo", DEVICES);
     engine.answerText("execute", "{{-2|New command created}}");
     engine.answerText("execute", "{{-1|Command in progress}}");
     engine.answerText("execute", "0A0B0C");
-    EXPECT_EQ(run("send_request.js", {"poll=1"}), 0) << err.str();
+    EXPECT_EQ(run("send_request.js", {"poll=1", "end=FF"}), 0) << err.str();
     EXPECT_THAT(out.str(), HasSubstr("remote 17: sending 0102030405060708\nanswer: 0A0B0C\n"));
-    const std::string execute = "execute|17|0102030405060708|1||5000|slot=null";
+    const std::string execute =
+        "execute|17|0102030405060708" + std::string(112, '0') + "|1|FF" + std::string(126, '0') + "|5000|slot=null";
     EXPECT_THAT(engine.calls(), ElementsAre("addHidlet|4660|22136", "getDevicesInfo", execute, execute, execute));
 }
 
