@@ -38,7 +38,10 @@ void CSuperStupidDummyEngine::run()
     while (running) {
         boost::mutex::scoped_lock hold(queueMutex);
         if (queue.empty()) {
-            queueCondition.wait(hold);
+            // The destructor clears `running` under this lock: looking again here means its
+            // signal cannot fall between the loop's test and this wait.
+            if (running)
+                queueCondition.wait(hold);
             continue;
         }
         IRemote* remote = queue.front();
