@@ -272,8 +272,10 @@ long Read(long pipeToken, unsigned char* buffer, long length, long size, long ti
     boost::shared_ptr<AIoPipe> pipe = attachedPipe(pipeToken);
     if (!pipe)
         throw LogicException("CloseChannelException");
+    // One report is read whatever `size` says, so the scratch buffer holds exactly one report.
+    (void)size;
     const long reportSize = std::max(pipe->getInputReportSize(), 0L);
-    std::vector<unsigned char> scratch(static_cast<size_t>(std::max(size, reportSize)));
+    std::vector<unsigned char> scratch(static_cast<size_t>(reportSize));
     long count = 0;
     bool read = false;
     try {
@@ -325,11 +327,14 @@ void Write(long pipeToken, unsigned char* data, long start, long length)
     boost::shared_ptr<AIoPipe> pipe = attachedPipe(pipeToken);
     if (!pipe)
         throw LogicException("CloseChannelException");
+    // One output report is sent: only the part of [start, start + length) that falls inside it
+    // is copied, so neither a huge start nor a huge length allocates or overflows.
+    const long reportSize = std::max(pipe->getOutputReportSize(), 0L);
+    std::vector<unsigned char> packet(static_cast<size_t>(reportSize), 0);
     start = std::max(start, 0L);
     length = data ? std::max(length, 0L) : 0;
-    std::vector<unsigned char> packet(static_cast<size_t>(std::max(start + length, pipe->getOutputReportSize())), 0);
-    if (length > 0)
-        std::memcpy(packet.data() + start, data, static_cast<size_t>(length));
+    if (start < reportSize && length > 0)
+        std::memcpy(packet.data() + start, data, static_cast<size_t>(std::min(length, reportSize - start)));
     try {
         pipe->writeMultiplePackets(std::vector<unsigned char*>(1, packet.data()));
     } catch (...) {

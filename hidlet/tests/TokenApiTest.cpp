@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <iostream>
@@ -324,6 +325,17 @@ TEST_F(TokenApi, TransfersNeverOverrunTheCallersBuffers)
     EXPECT_EQ(expectedIn, in);
 
     EXPECT_EQ("DataNotFound", exceptionText([&] { h::Read(c.pipe, in.data(), 16, 16, 0); }));
+
+    // Starts, lengths and sizes far beyond one report still move exactly one report.
+    h::Write(c.pipe, const_cast<unsigned char*>(out.data()), LONG_MAX - 1, 2L);
+    h::Write(c.pipe, const_cast<unsigned char*>(out.data()), 14L, LONG_MAX);
+    std::vector<unsigned char> zeros(16, 0xCC), tail(16, 0xCC);
+    EXPECT_EQ(16, h::Read(c.pipe, zeros.data(), 16, 1L << 45, 1000));
+    EXPECT_EQ(16, h::Read(c.pipe, tail.data(), 16, LONG_MAX, 1000));
+    EXPECT_EQ(std::vector<unsigned char>(16, 0), zeros);
+    std::vector<unsigned char> expectedTail(16, 0);
+    std::copy(out.begin(), out.begin() + 2, expectedTail.begin() + 14);
+    EXPECT_EQ(expectedTail, tail);
 }
 
 TEST_F(TokenApi, ReportOfTheWrongLengthFailsTheRead)
