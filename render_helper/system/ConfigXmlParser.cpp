@@ -44,6 +44,7 @@ public:
         XML_SetUserData(m_parser.get(), this);
         XML_SetElementHandler(m_parser.get(), &Reader::onStart, &Reader::onEnd);
         XML_SetCharacterDataHandler(m_parser.get(), &Reader::onText);
+        XML_SetCdataSectionHandler(m_parser.get(), &Reader::onCdataStart, &Reader::onCdataEnd);
     }
 
     bool ready() const { return static_cast<bool>(m_parser); }
@@ -82,8 +83,13 @@ private:
     }
     static void XMLCALL onText(void* context, const XML_Char* text, int length)
     {
+        // Text of a CDATA section is not element text here.
+        if (static_cast<Reader*>(context)->m_inCdata)
+            return;
         guarded(context, [text, length](ConfigXmlParser& owner) { owner.foundCharacters(text, length); });
     }
+    static void XMLCALL onCdataStart(void* context) { static_cast<Reader*>(context)->m_inCdata = true; }
+    static void XMLCALL onCdataEnd(void* context) { static_cast<Reader*>(context)->m_inCdata = false; }
     static void XMLCALL onEnd(void* context, const XML_Char* name)
     {
         guarded(context, [name](ConfigXmlParser& owner) { owner.didEndElement(name); });
@@ -91,6 +97,7 @@ private:
 
     ConfigXmlParser& m_owner;
     std::unique_ptr<XML_ParserStruct, ExpatRelease> m_parser;
+    bool m_inCdata = false;
 };
 
 ConfigXmlParser::ConfigXmlParser(const std::string& url, LogSink log) : m_log(std::move(log))

@@ -6,8 +6,9 @@
 //   "Found an element named: <name> with a value of: <text>"   at each element end
 // The text reported at an element's end is everything collected since the most recent start of
 // any element, so a parent that holds text after a child reports only that trailing text (and
-// whitespace between elements counts as text). Nothing of the document is kept. A document that
-// cannot be fetched or is not well-formed ends the read without a message of its own.
+// whitespace between elements counts as text); CDATA sections add nothing to it. Nothing of the
+// document is kept. A document that cannot be fetched or is not well-formed ends the read
+// without a message of its own.
 #ifndef QUORVEX_RENDERHELPER_CONFIGXMLPARSER_H
 #define QUORVEX_RENDERHELPER_CONFIGXMLPARSER_H
 
