@@ -68,6 +68,26 @@ TEST(ConfigXmlParser, DocumentThatCannotBeFetchedLogsNothing)
     }
     EXPECT_THAT(LinesFromReading(closedPortUrl), IsEmpty()) << "nobody listening";
     EXPECT_THAT(LinesFromReading("file:///etc/hostname"), IsEmpty()) << "only http and https are read";
+
+    // The connection drops after the first elements have arrived.
+    LocalHttpServer breaksOff({{"/cut.xml", "<a><b>y</b><c>z</c>"}},
+                              LocalHttpServer::AnnouncedLengths{{{"/cut.xml", 4096}}});
+    EXPECT_THAT(LinesFromReading(breaksOff.url("/cut.xml")), IsEmpty()) << "transfer broken off";
+}
+
+TEST(ConfigXmlParser, DocumentOverTheSizeLimitCannotBeFetched)
+{
+    // <a>xxx...</a>; the text is compared without printing it, it runs to megabytes.
+    const size_t limit = ConfigXmlParser::MAX_DOCUMENT_BYTES;
+    const std::string atLimitText(limit - 7, 'x');
+    LocalHttpServer server({{"/limit.xml", "<a>" + atLimitText + "</a>"},
+                            {"/over.xml", "<a>" + atLimitText + "x</a>"}});
+
+    std::vector<std::string> atLimit = LinesFromReading(server.url("/limit.xml"));
+    ASSERT_EQ(atLimit.size(), 2u);
+    EXPECT_EQ(atLimit[0], "Started Element a");
+    EXPECT_TRUE(atLimit[1] == Found("a", atLimitText)) << "the whole text of a document at the limit";
+    EXPECT_EQ(LinesFromReading(server.url("/over.xml")).size(), 0u) << "one byte over the limit";
 }
 
 TEST(ConfigXmlParser, MalformedDocumentStopsTheReadSilently)
