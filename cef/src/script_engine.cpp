@@ -121,6 +121,14 @@ void ScriptEngine::PushNativeFunction(duk_context* ctx, const CefString& name,
   duk_push_c_function(ctx, NativeTrampoline, DUK_VARARGS);
   duk_push_int(ctx, id);
   duk_put_prop_string(ctx, -2, kNativeIdKey);
+  // Scripts see the name a function was created with, as for their own functions: read-only,
+  // not enumerable, configurable. The inherited name is read-only, so it is defined, not set.
+  duk_push_string(ctx, "name");
+  std::string engine_name = ToEngineString(name);
+  duk_push_lstring(ctx, engine_name.data(), engine_name.size());
+  duk_def_prop(ctx, -3,
+               DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_CLEAR_WRITABLE | DUK_DEFPROP_CLEAR_ENUMERABLE |
+                   DUK_DEFPROP_SET_CONFIGURABLE);
 }
 
 void ScriptEngine::DropNativeFunctionsOf(V8ContextImpl* context) {

@@ -109,6 +109,9 @@ TEST_F(ScriptEngineTest, NativeFunctionsCallTheirHandler) {
   EXPECT_TRUE(handler->last_object_is_global);
   EXPECT_EQ(std::vector<std::string>{"native"}, handler->calls);
   EXPECT_TRUE(global->GetValue("f")->GetFunctionHandler().get() == handler.get());
+  EXPECT_EQ("native", Eval("f.name")->GetStringValue().ToString());
+  EXPECT_EQ("native", Eval("f.name = 'other'; f.name")->GetStringValue().ToString());
+  EXPECT_EQ("", Eval("Object.keys(f).join()")->GetStringValue().ToString());
 
   handler->throw_text = "no way";
   EXPECT_EQ("Error|no way", Eval("try { f(); } catch (e) { e.name + '|' + e.message }")

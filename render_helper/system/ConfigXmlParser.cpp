@@ -30,10 +30,31 @@ void InitialiseCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// Collects the body of the transfer. A document larger than any service configuration stops
+// the transfer, which then counts as failed.
+class DocumentBuffer
+{
+public:
+    const std::string& text() const { return m_text; }
+
+    static size_t onData(char* data, size_t size, size_t count, void* context)
+    {
+        DocumentBuffer* buffer = static_cast<DocumentBuffer*>(context);
+        size_t length = size * count;
+        if (length > ConfigXmlParser::MAX_DOCUMENT_BYTES - buffer->m_text.size())
+            return 0; // less than was delivered: the transfer stops with an error
+        buffer->m_text.append(data, length);
+        return length;
+    }
+
+private:
+    std::string m_text;
+};
+
 } // namespace
 
-// Glue between the transfer, the XML reader and the parser's event handlers: the document is
-// parsed piece by piece as it arrives.
+// Glue between the XML reader and the parser's event handlers. The document is parsed only once
+// it has arrived whole, so that a transfer failing partway logs nothing.
 class ConfigXmlParser::Reader
 {
 public:
@@ -44,22 +65,15 @@ public:
         XML_SetUserData(m_parser.get(), this);
         XML_SetElementHandler(m_parser.get(), &Reader::onStart, &Reader::onEnd);
         XML_SetCharacterDataHandler(m_parser.get(), &Reader::onText);
+        XML_SetCdataSectionHandler(m_parser.get(), &Reader::onCdataStart, &Reader::onCdataEnd);
     }
 
     bool ready() const { return static_cast<bool>(m_parser); }
 
-    // Parses one piece of the document; false once the document is found to be malformed.
-    bool feed(const char* data, size_t length, bool last)
+    // Parses the whole document; stops where it is found to be malformed.
+    void parse(const std::string& document)
     {
-        return XML_Parse(m_parser.get(), data, static_cast<int>(length), last ? 1 : 0) == XML_STATUS_OK;
-    }
-
-    static size_t onData(char* data, size_t size, size_t count, void* context)
-    {
-        Reader* reader = static_cast<Reader*>(context);
-        size_t length = size * count;
-        // Returning less than was delivered makes the transfer stop.
-        return reader->feed(data, length, false) ? length : 0;
+        XML_Parse(m_parser.get(), document.data(), static_cast<int>(document.size()), 1);
     }
 
 private:
@@ -82,8 +96,13 @@ private:
     }
     static void XMLCALL onText(void* context, const XML_Char* text, int length)
     {
+        // Text of a CDATA section is not element text here.
+        if (static_cast<Reader*>(context)->m_inCdata)
+            return;
         guarded(context, [text, length](ConfigXmlParser& owner) { owner.foundCharacters(text, length); });
     }
+    static void XMLCALL onCdataStart(void* context) { static_cast<Reader*>(context)->m_inCdata = true; }
+    static void XMLCALL onCdataEnd(void* context) { static_cast<Reader*>(context)->m_inCdata = false; }
     static void XMLCALL onEnd(void* context, const XML_Char* name)
     {
         guarded(context, [name](ConfigXmlParser& owner) { owner.didEndElement(name); });
@@ -91,6 +110,7 @@ private:
 
     ConfigXmlParser& m_owner;
     std::unique_ptr<XML_ParserStruct, ExpatRelease> m_parser;
+    bool m_inCdata = false;
 };
 
 ConfigXmlParser::ConfigXmlParser(const std::string& url, LogSink log) : m_log(std::move(log))
@@ -117,12 +137,13 @@ void ConfigXmlParser::read(const std::string& url)
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, CONNECT_TIMEOUT_SECONDS);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT, TRANSFER_TIMEOUT_SECONDS);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Reader::onData);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &reader);
+    DocumentBuffer document;
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DocumentBuffer::onData);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &document);
 
     if (curl_easy_perform(handle) != CURLE_OK)
         return;
-    reader.feed("", 0, true);
+    reader.parse(document.text());
 }
 
 void ConfigXmlParser::didStartElement(const char* name)

@@ -6,13 +6,16 @@
 //   "Found an element named: <name> with a value of: <text>"   at each element end
 // The text reported at an element's end is everything collected since the most recent start of
 // any element, so a parent that holds text after a child reports only that trailing text (and
-// whitespace between elements counts as text). Nothing of the document is kept. A document that
-// cannot be fetched or is not well-formed ends the read without a message of its own.
+// whitespace between elements counts as text); CDATA sections add nothing to it. Nothing of the
+// document is kept once read. A document that cannot be fetched (including a transfer that
+// breaks off and a document over MAX_DOCUMENT_BYTES) logs nothing at all; one that is not
+// well-formed ends the read at the fault without a message of its own.
 #ifndef QUORVEX_RENDERHELPER_CONFIGXMLPARSER_H
 #define QUORVEX_RENDERHELPER_CONFIGXMLPARSER_H
 
 #include "SystemLog.h"
 
+#include <cstddef>
 #include <string>
 
 namespace quorvex { namespace lumora { namespace client { namespace renderhelper {
@@ -22,6 +25,8 @@ class ConfigXmlParser
 public:
     // Where the service configuration document is served.
     static const char* const SERVICE_CONFIG_URL;
+    // The largest document read; a larger one counts as one that cannot be fetched.
+    static constexpr size_t MAX_DOCUMENT_BYTES = 4 * 1024 * 1024;
 
     // Reads the document at url (http or https) to its end before returning.
     explicit ConfigXmlParser(const std::string& url = SERVICE_CONFIG_URL, LogSink log = SystemLogSink());

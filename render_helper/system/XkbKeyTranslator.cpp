@@ -4,6 +4,8 @@
 #include "MacKeyCodes.h"
 #include "Utf8.h"
 
+#include <linux/input-event-codes.h>
+
 #include <initializer_list>
 
 namespace quorvex { namespace lumora { namespace client { namespace renderhelper {
@@ -23,6 +25,21 @@ xkb_mod_mask_t ModifierMask(xkb_keymap* keymap, std::initializer_list<const char
             return xkb_mod_mask_t{1} << index;
     }
     return 0;
+}
+
+// The keys of the keypad; on its digits and decimal point XKB picks the character by Num Lock
+// and Shift together.
+bool IsKeypadKey(uint32_t evdevKey)
+{
+    switch (evdevKey) {
+    case KEY_KP0: case KEY_KP1: case KEY_KP2: case KEY_KP3: case KEY_KP4:
+    case KEY_KP5: case KEY_KP6: case KEY_KP7: case KEY_KP8: case KEY_KP9:
+    case KEY_KPDOT: case KEY_KPASTERISK: case KEY_KPPLUS: case KEY_KPMINUS:
+    case KEY_KPSLASH: case KEY_KPEQUAL:
+        return true;
+    default:
+        return false;
+    }
 }
 
 char32_t CharacterOfKeysym(xkb_keysym_t keysym)
@@ -75,7 +92,9 @@ std::string XkbKeyTranslator::Translate(uint16_t keyCode, uint32_t modifierState
         return "";
 
     xkb_mod_mask_t held = 0;
-    if (modifierState & MODIFIER_SHIFT)
+    // XKB makes Shift with Num Lock give the keypad's navigation keys; the macOS keyboard the
+    // key codes stand for has no Num Lock, and its keypad gives the same characters with Shift.
+    if ((modifierState & MODIFIER_SHIFT) && !IsKeypadKey(*evdevKey))
         held |= m_shiftMask;
     if (modifierState & MODIFIER_OPTION)
         held |= m_levelThreeMask;

@@ -2,8 +2,9 @@
 //
 // The key code is turned into the key at the same place on a PC keyboard, and the modifier word
 // into an XKB state: Shift held, Caps Lock locked, Option as the third shift level (AltGr). Num
-// Lock is always on, so that the keypad shows its digits. Only what the key cap shows is given:
-// a dead key gives its accent and nothing is composed.
+// Lock is always on and Shift is not held on keypad keys, so that the keypad shows its digits
+// in every state, as a keyboard without Num Lock does. Only what the key cap shows is given: a
+// dead key gives its accent and nothing is composed.
 #ifndef QUORVEX_RENDERHELPER_XKBKEYTRANSLATOR_H
 #define QUORVEX_RENDERHELPER_XKBKEYTRANSLATOR_H
 

@@ -38,7 +38,7 @@ TEST(ConfigXmlParser, LogsEachElementWithTheTextSinceTheLastStart)
         {"/nested.xml", "<a>x<b>y</b>z</a>"},
         {"/spaced.xml", "<a>\n  <b>y</b>\n</a>"},
         {"/empty.xml", "<a><b></b><c/></a>"},
-        {"/entities.xml", "<a>&lt;&amp;<![CDATA[%s]]></a>"},
+        {"/entities.xml", "<a>&lt;&amp;<![CDATA[%s<b>]]>&gt;</a>"},
         {"/big.xml", "<a>" + bigText + "</a>"},
     });
     const struct {
@@ -51,7 +51,7 @@ TEST(ConfigXmlParser, LogsEachElementWithTheTextSinceTheLastStart)
         {"/empty.xml",
          {"Started Element a", "Started Element b", Found("b", ""), "Started Element c", Found("c", ""),
           Found("a", "")}},
-        {"/entities.xml", {"Started Element a", Found("a", "<&%s")}},
+        {"/entities.xml", {"Started Element a", Found("a", "<&>")}}, // CDATA text is not collected
         {"/big.xml", {"Started Element a", Found("a", bigText)}},
     };
     for (const auto& c : cases)
@@ -68,6 +68,26 @@ TEST(ConfigXmlParser, DocumentThatCannotBeFetchedLogsNothing)
     }
     EXPECT_THAT(LinesFromReading(closedPortUrl), IsEmpty()) << "nobody listening";
     EXPECT_THAT(LinesFromReading("file:///etc/hostname"), IsEmpty()) << "only http and https are read";
+
+    // The connection drops after the first elements have arrived.
+    LocalHttpServer breaksOff({{"/cut.xml", "<a><b>y</b><c>z</c>"}},
+                              LocalHttpServer::AnnouncedLengths{{{"/cut.xml", 4096}}});
+    EXPECT_THAT(LinesFromReading(breaksOff.url("/cut.xml")), IsEmpty()) << "transfer broken off";
+}
+
+TEST(ConfigXmlParser, DocumentOverTheSizeLimitCannotBeFetched)
+{
+    // <a>xxx...</a>; the text is compared without printing it, it runs to megabytes.
+    const size_t limit = ConfigXmlParser::MAX_DOCUMENT_BYTES;
+    const std::string atLimitText(limit - 7, 'x');
+    LocalHttpServer server({{"/limit.xml", "<a>" + atLimitText + "</a>"},
+                            {"/over.xml", "<a>" + atLimitText + "x</a>"}});
+
+    std::vector<std::string> atLimit = LinesFromReading(server.url("/limit.xml"));
+    ASSERT_EQ(atLimit.size(), 2u);
+    EXPECT_EQ(atLimit[0], "Started Element a");
+    EXPECT_TRUE(atLimit[1] == Found("a", atLimitText)) << "the whole text of a document at the limit";
+    EXPECT_EQ(LinesFromReading(server.url("/over.xml")).size(), 0u) << "one byte over the limit";
 }
 
 TEST(ConfigXmlParser, MalformedDocumentStopsTheReadSilently)

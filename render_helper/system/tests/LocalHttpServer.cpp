@@ -8,7 +8,13 @@
 
 #include <stdexcept>
 
-LocalHttpServer::LocalHttpServer(std::map<std::string, std::string> documents) : m_documents(std::move(documents))
+LocalHttpServer::LocalHttpServer(std::map<std::string, std::string> documents)
+    : LocalHttpServer(std::move(documents), AnnouncedLengths{})
+{
+}
+
+LocalHttpServer::LocalHttpServer(std::map<std::string, std::string> documents, AnnouncedLengths announced)
+    : m_documents(std::move(documents)), m_announced(std::move(announced))
 {
     m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -70,8 +76,10 @@ void LocalHttpServer::answer(int connection)
 
     auto found = m_documents.find(path);
     std::string body = found == m_documents.end() ? "<missing>not here</missing>" : found->second;
+    auto announced = m_announced.byPath.find(path);
+    size_t length = announced == m_announced.byPath.end() ? body.size() : announced->second;
     std::string response = std::string(found == m_documents.end() ? "HTTP/1.1 404 Not Found" : "HTTP/1.1 200 OK") +
-                           "\r\nContent-Type: text/xml\r\nContent-Length: " + std::to_string(body.size()) +
+                           "\r\nContent-Type: text/xml\r\nContent-Length: " + std::to_string(length) +
                            "\r\nConnection: close\r\n\r\n" + body;
     size_t sent = 0;
     while (sent < response.size()) {

@@ -115,6 +115,7 @@ TEST(XkbLayout, UsExport)
     const std::pair<const char*, const char*> expected[] = {
         {"S_0", "A"},  {"N_18", "1"}, {"S_18", "!"}, {"N_50", "`"}, {"S_50", "~"},
         {"N_10", "<"}, {"N_83", "1"}, {"N_65", "."}, {"N_67", "*"}, {"N_75", "/"},
+        {"S_83", "1"}, {"S_65", "."}, {"CS_92", "9"}, {"S_67", "*"},
     };
     for (const auto& key : expected)
         EXPECT_EQ(keys[key.first], key.second) << key.first;
