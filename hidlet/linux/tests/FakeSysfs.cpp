@@ -6,6 +6,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -116,6 +119,18 @@ void FakeSysfs::removeHidraw(const std::string& name)
     fs::remove(link);
     fs::remove_all(hid);
     fs::remove(fs::path(m_root) / "dev" / name);
+}
+
+void FakeSysfs::useCharacterDevice(const std::string& name, const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
+        throw std::runtime_error(path + " is no character device");
+    const fs::path hidraw = fs::canonical(fs::path(m_root) / "sys/class/hidraw" / name);
+    writeFile(hidraw / "dev", std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev)) + "\n");
+    const fs::path node = fs::path(m_root) / "dev" / name;
+    fs::remove(node);
+    fs::create_symlink(path, node);
 }
 
 std::vector<unsigned char> remoteDescriptor(long inputBytes, long outputBytes, bool numbered)

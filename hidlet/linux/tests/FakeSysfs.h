@@ -34,6 +34,9 @@ public:
                    const std::vector<unsigned char>& descriptor, const Usb* usb = nullptr);
     // Removes the hidraw device and the HID device above it, as an unplug does.
     void removeHidraw(const std::string& name);
+    // Makes the existing character device `path` (a pseudo-terminal, say) the node of hidraw
+    // device `name`, its numbers in the sysfs entry, so that the device's pipe opens it.
+    void useCharacterDevice(const std::string& name, const std::string& path);
 
 private:
     std::string m_root;
