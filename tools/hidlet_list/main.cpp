@@ -38,12 +38,15 @@ bool parsePair(const std::string& text, Pair* pair)
     const std::string::size_type colon = text.find(':');
     if (colon == std::string::npos)
         return false;
+    // Each half is kept in a variable of its own: strtol leaves `end` pointing into it.
+    const std::string vendorText = text.substr(0, colon);
+    const std::string productText = text.substr(colon + 1);
     char* end = nullptr;
-    const long vendor = std::strtol(text.substr(0, colon).c_str(), &end, 16);
-    if (*end != '\0' || colon == 0)
+    const long vendor = std::strtol(vendorText.c_str(), &end, 16);
+    if (*end != '\0' || vendorText.empty())
         return false;
-    const long product = std::strtol(text.substr(colon + 1).c_str(), &end, 16);
-    if (*end != '\0' || colon + 1 == text.size())
+    const long product = std::strtol(productText.c_str(), &end, 16);
+    if (*end != '\0' || productText.empty())
         return false;
     *pair = Pair(vendor, product);
     return vendor >= 0 && vendor <= 0xFFFF && product >= 0 && product <= 0xFFFF;
