@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstring>
 
 #include <fcntl.h>
@@ -58,6 +59,17 @@ bool hungUp(int fd)
 {
     pollfd device = {fd, 0, 0};
     return ::poll(&device, 1, 0) > 0 && (device.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+}
+
+// How long a read waits for each report: ((timeout / 10) + 2) * 10 ms, never below 0. Held at
+// INT_MAX ms (almost 25 days) so that a huge time-out neither overflows here nor pushes the
+// deadline past the clock's range: it waits for good.
+long gapBeforeEachReportMs(long timeout)
+{
+    const long tens = timeout / 10 + 2;
+    if (tens <= 0)
+        return 0;
+    return tens >= INT_MAX / 10 ? static_cast<long>(INT_MAX) : tens * 10;
 }
 
 } // namespace
@@ -132,9 +144,7 @@ void CLinuxHidIoPipe::markGone(const std::shared_ptr<Connection>& gone)
 
 bool CLinuxHidIoPipe::readOne(Connection& connection, unsigned char* packet, long timeout)
 {
-    // The wait before each report is bounded by ((timeout / 10) + 2) * 10 ms.
-    const long gapMs = std::max(0L, (timeout / 10 + 2) * 10);
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(gapMs);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(gapBeforeEachReportMs(timeout));
     const std::size_t reportSize = static_cast<std::size_t>(m_InputReportSize);
     for (;;) {
         if (connection.ended())

@@ -120,17 +120,20 @@ bool parseHidId(const std::string& uevent, long* vendor, long* product)
     return false;
 }
 
-// The nearest directory above the HID device that is a USB device (it has a bus number and a
-// port chain), staying inside the sysfs tree. Empty when there is none (uhid, Bluetooth, I2C).
+// The USB device of a HID device on USB: the HID device's parent is a USB interface (it has an
+// interface number) and that interface's parent is the USB device (bus number and port chain),
+// inside the sysfs tree. Empty for any other HID device (uhid, I2C, and Bluetooth even when its
+// controller is a USB adapter further up: the adapter is not the device).
 std::string usbDeviceAbove(const std::string& sysfsRoot, const std::string& hidDevice)
 {
     const std::string root = std::filesystem::path(sysfsRoot).lexically_normal().string();
-    for (std::string dir = parentOf(hidDevice); dir.size() > root.size() && dir.compare(0, root.size(), root) == 0;
-         dir = parentOf(dir)) {
-        if (exists(dir + "/busnum") && exists(dir + "/devpath"))
-            return dir;
-    }
-    return std::string();
+    const std::string interface = parentOf(hidDevice);
+    const std::string device = parentOf(interface);
+    if (device.size() <= root.size() || device.compare(0, root.size(), root) != 0)
+        return std::string();
+    if (!exists(interface + "/bInterfaceNumber") || !exists(device + "/busnum") || !exists(device + "/devpath"))
+        return std::string();
+    return device;
 }
 
 } // namespace

@@ -19,7 +19,8 @@ namespace hidlet = quorvex::lumora::client::corvane::hidlet;
 namespace {
 
 const char kUsage[] =
-    "usage: hidlet-list [--send HEX] [VID:PID ...]\n"
+    "usage: hidlet-list [VID:PID ...]\n"
+    "       hidlet-list --send HEX VID:PID [VID:PID ...]\n"
     "\n"
     "Lists every hidraw interface with its identity, location (the device path the page sees),\n"
     "report sizes and whether it is a remote: usage page 0xFF00 and usage 1 in its report\n"
@@ -27,7 +28,7 @@ const char kUsage[] =
     "it then lists what the library itself hands out for them.\n"
     "  --send HEX  also send each remote the library lists one output report (HEX, zero-padded;\n"
     "              with numbered reports its first byte is the report id) and print the input\n"
-    "              reports that come back until none comes for a second\n"
+    "              reports that come back until none comes for a second; needs VID:PID\n"
     "HIDLET_SYSFS_ROOT and HIDLET_DEV_ROOT move /sys and /dev.\n";
 
 typedef std::pair<long, long> Pair;
@@ -37,12 +38,15 @@ bool parsePair(const std::string& text, Pair* pair)
     const std::string::size_type colon = text.find(':');
     if (colon == std::string::npos)
         return false;
+    // Each half is kept in a variable of its own: strtol leaves `end` pointing into it.
+    const std::string vendorText = text.substr(0, colon);
+    const std::string productText = text.substr(colon + 1);
     char* end = nullptr;
-    const long vendor = std::strtol(text.substr(0, colon).c_str(), &end, 16);
-    if (*end != '\0' || colon == 0)
+    const long vendor = std::strtol(vendorText.c_str(), &end, 16);
+    if (*end != '\0' || vendorText.empty())
         return false;
-    const long product = std::strtol(text.substr(colon + 1).c_str(), &end, 16);
-    if (*end != '\0' || colon + 1 == text.size())
+    const long product = std::strtol(productText.c_str(), &end, 16);
+    if (*end != '\0' || productText.empty())
         return false;
     *pair = Pair(vendor, product);
     return vendor >= 0 && vendor <= 0xFFFF && product >= 0 && product <= 0xFFFF;
@@ -193,6 +197,11 @@ int main(int argc, char** argv)
             return 2;
         }
         pairs.push_back(pair);
+    }
+    if (send && pairs.empty()) {
+        std::cerr << "hidlet-list: --send needs a VID:PID pair (it goes to the remotes listed for the pairs)\n"
+                  << kUsage;
+        return 2;
     }
 
     const hidlet::LinuxRoots roots = hidlet::LinuxRoots::fromEnvironment();

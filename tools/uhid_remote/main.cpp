@@ -33,7 +33,10 @@ const char kUsage[] =
     "  --uhid PATH     the uhid node (default /dev/uhid)\n"
     "Example: uhid-remote 'id=remote1,vid=0x1234,pid=0x5678,reply=3,end=FF,rate=1'\n"
     "Each remote's HID_UNIQ is its id; it has no USB device above it, so its location and\n"
-    "version read as -1 through the library.\n";
+    "version read as -1 through the library. Every uhid remote has the device path \"-1\":\n"
+    "of several, the engine reaches only the first it lists.\n"
+    "Keys of the description that a uhid remote cannot play (location, version, open=fail)\n"
+    "are taken with a warning on stderr.\n";
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -49,6 +52,40 @@ std::string descriptionText(const std::string& argument)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// Keys of the description that make no difference on a uhid remote, and why.
+const struct
+{
+    const char* key;
+    const char* why;
+} kUnplayable[] = {
+    {"location", "the library takes it from the USB device above, and a uhid remote has none: it reads -1 "
+                 "(device path \"-1\")"},
+    {"version", "the library takes it from the USB device above, and a uhid remote has none: it reads -1"},
+    {"open", "a uhid remote always opens"},
+};
+
+std::string trimmed(const std::string& s)
+{
+    const std::string::size_type first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return std::string();
+    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+void warnOfUnplayableKeys(const sim::SimRemoteScript& script)
+{
+    std::istringstream fields(script.text);
+    std::string field;
+    while (std::getline(fields, field, ',')) {
+        const std::string key = trimmed(field.substr(0, field.find('=')));
+        for (const auto& unplayable : kUnplayable) {
+            if (key == unplayable.key)
+                std::cerr << "uhid-remote: warning: " << script.id << ": " << key << "= has no effect: " << unplayable.why
+                          << "\n";
+        }
+    }
 }
 
 timespec until(RemotePlayer::Clock::time_point due, RemotePlayer::Clock::time_point now)
@@ -145,6 +182,7 @@ int main(int argc, char** argv)
         for (const sim::SimRemoteScript& script : sim::parseSimRemotes(descriptionText(description))) {
             if (numbered && (script.inputSize < 2 || script.outputSize < 2))
                 throw std::invalid_argument(script.id + ": numbered reports need in and out of 2 bytes or more");
+            warnOfUnplayableKeys(script);
             players.emplace_back(new RemotePlayer(script, numbered, uhidNode));
         }
         if (players.empty())

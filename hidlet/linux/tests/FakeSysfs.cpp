@@ -6,6 +6,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -17,10 +20,10 @@ void writeFile(const fs::path& path, const std::string& content)
     out << content;
 }
 
-std::string hidDeviceName(unsigned int instance, long vendor, long product)
+std::string hidDeviceName(unsigned int bus, unsigned int instance, long vendor, long product)
 {
     char name[64];
-    std::snprintf(name, sizeof name, "0003:%04lX:%04lX.%04X", vendor, product, instance);
+    std::snprintf(name, sizeof name, "%04X:%04lX:%04lX.%04X", bus, vendor, product, instance);
     return name;
 }
 
@@ -70,6 +73,7 @@ void FakeSysfs::addHidraw(const std::string& name, unsigned int instance, long v
                           const std::vector<unsigned char>& descriptor, const Usb* usb)
 {
     fs::path parent;
+    unsigned int hidBus = 0x0003;
     if (usb) {
         const std::string bus = std::to_string(usb->busNumber);
         const fs::path rootHub = fs::path(m_root) / "sys/devices/pci0000:00/0000:00:14.0" / ("usb" + bus);
@@ -91,13 +95,17 @@ void FakeSysfs::addHidraw(const std::string& name, unsigned int instance, long v
         }
         parent = device / (bus + "-" + usb->portChain + ":1.0");
         writeFile(parent / "bInterfaceNumber", "00\n");
+        if (usb->overBluetooth) {
+            parent = parent / "bluetooth/hci0/hci0:256";
+            hidBus = 0x0005;
+        }
     } else {
         parent = fs::path(m_root) / "sys/devices/virtual/misc/uhid";
     }
-    const fs::path hid = parent / hidDeviceName(instance, vendor, product);
+    const fs::path hid = parent / hidDeviceName(hidBus, instance, vendor, product);
     char uevent[160];
-    std::snprintf(uevent, sizeof uevent, "DRIVER=hid-generic\nHID_ID=0003:%08lX:%08lX\nHID_NAME=fake remote\n",
-                  vendor, product);
+    std::snprintf(uevent, sizeof uevent, "DRIVER=hid-generic\nHID_ID=%04X:%08lX:%08lX\nHID_NAME=fake remote\n",
+                  hidBus, vendor, product);
     writeFile(hid / "uevent", uevent);
     if (!descriptor.empty())
         writeFile(hid / "report_descriptor", std::string(descriptor.begin(), descriptor.end()));
@@ -116,6 +124,18 @@ void FakeSysfs::removeHidraw(const std::string& name)
     fs::remove(link);
     fs::remove_all(hid);
     fs::remove(fs::path(m_root) / "dev" / name);
+}
+
+void FakeSysfs::useCharacterDevice(const std::string& name, const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
+        throw std::runtime_error(path + " is no character device");
+    const fs::path hidraw = fs::canonical(fs::path(m_root) / "sys/class/hidraw" / name);
+    writeFile(hidraw / "dev", std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev)) + "\n");
+    const fs::path node = fs::path(m_root) / "dev" / name;
+    fs::remove(node);
+    fs::create_symlink(path, node);
 }
 
 std::vector<unsigned char> remoteDescriptor(long inputBytes, long outputBytes, bool numbered)

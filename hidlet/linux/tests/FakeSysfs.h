@@ -1,6 +1,7 @@
 // A fabricated sysfs and /dev tree with hidraw devices laid out as the kernel lays them out: a
-// HID device under a USB interface of a USB device (bus number, port chain, bcdDevice), or under
-// the virtual uhid device with no USB device above it.
+// HID device under a USB interface of a USB device (bus number, port chain, bcdDevice), a
+// Bluetooth HID device under the controller of a USB Bluetooth adapter, or one under the virtual
+// uhid device with no USB device above it.
 #ifndef HIDLET_LINUX_TESTS_FAKESYSFS_H
 #define HIDLET_LINUX_TESTS_FAKESYSFS_H
 
@@ -17,6 +18,9 @@ public:
         long busNumber;
         std::string portChain;   // devpath, e.g. "1.2"
         long bcdDevice;          // -1: no bcdDevice file
+        // The HID device is a Bluetooth one (HID bus 0005) whose controller is this USB device:
+        // it hangs under bluetooth/hci0/hci0:256 of the adapter's USB interface.
+        bool overBluetooth = false;
     };
 
     // A fresh tree in a temporary folder, or in the given folder (emptied first).
@@ -34,6 +38,9 @@ public:
                    const std::vector<unsigned char>& descriptor, const Usb* usb = nullptr);
     // Removes the hidraw device and the HID device above it, as an unplug does.
     void removeHidraw(const std::string& name);
+    // Makes the existing character device `path` (a pseudo-terminal, say) the node of hidraw
+    // device `name`, its numbers in the sysfs entry, so that the device's pipe opens it.
+    void useCharacterDevice(const std::string& name, const std::string& path);
 
 private:
     std::string m_root;

@@ -41,6 +41,11 @@ TEST(HidrawSysfsTest, WithoutAUsbDeviceAboveVersionAndLocationAreUnknown)
     tree.addHidraw("hidraw0", 1, 0x1234, 0x5678, remoteDescriptor(64, 64, false));
     const FakeSysfs::Usb noBcd{2, "3", -1};
     tree.addHidraw("hidraw1", 2, 0x1234, 0x5678, remoteDescriptor(64, 64, false), &noBcd);
+    // A Bluetooth remote reached through a USB adapter: the adapter's bus, port and version are
+    // not the remote's.
+    FakeSysfs::Usb adapter{1, "4", 0x0100};
+    adapter.overBluetooth = true;
+    tree.addHidraw("hidraw2", 3, 0x1234, 0x5678, remoteDescriptor(64, 64, false), &adapter);
 
     const hidlet::HidrawInterface uhid = describe(tree, "hidraw0");
     EXPECT_EQ(0x1234, uhid.vendorId);
@@ -51,6 +56,13 @@ TEST(HidrawSysfsTest, WithoutAUsbDeviceAboveVersionAndLocationAreUnknown)
     const hidlet::HidrawInterface usb = describe(tree, "hidraw1");
     EXPECT_EQ(-1, usb.version);
     EXPECT_EQ(0x02300000, usb.location);
+
+    const hidlet::HidrawInterface bluetooth = describe(tree, "hidraw2");
+    EXPECT_EQ(0x1234, bluetooth.vendorId);
+    EXPECT_EQ(0x5678, bluetooth.productId);
+    EXPECT_EQ(-1, bluetooth.version);
+    EXPECT_EQ(-1, bluetooth.location);
+    EXPECT_EQ("-1", bluetooth.devicePath());
 }
 
 TEST(HidrawSysfsTest, ReportSizesFallBackWhenTheDescriptorDoesNotTell)
