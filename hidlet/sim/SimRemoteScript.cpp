@@ -83,6 +83,7 @@ SimRemoteScript parseSimRemote(const std::string& text, int position)
             reject(field, "expected key=value");
         const std::string key = trim(field.substr(0, eq));
         const std::string value = trim(field.substr(eq + 1));
+        script.keys.push_back(key);
         if (key == "id") {
             if (value.empty() || value.find_first_of(" \t=#") != std::string::npos)
                 reject(key, "empty or with blanks");

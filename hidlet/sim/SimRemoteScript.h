@@ -47,6 +47,7 @@ struct SimRemoteScript
     long replugMs = -1;                      // -1: never
     bool openFails = false;
     std::string text;                        // the description it was parsed from
+    std::vector<std::string> keys;           // the keys it gave, in its order
 
     // The location in decimal: the device path toward the engine.
     std::string devicePath() const { return std::to_string(location); }

@@ -267,13 +267,12 @@ long Read(long pipeToken, unsigned char* buffer, long length, long timeout)
     }
 }
 
-long Read(long pipeToken, unsigned char* buffer, long length, long size, long timeout)
+long Read(long pipeToken, unsigned char* buffer, long length, long /*size*/, long timeout)
 {
     boost::shared_ptr<AIoPipe> pipe = attachedPipe(pipeToken);
     if (!pipe)
         throw LogicException("CloseChannelException");
-    // One report is read whatever `size` says, so the scratch buffer holds exactly one report.
-    (void)size;
+    // One report is read whatever the caller's size says, so the scratch buffer holds exactly one.
     const long reportSize = std::max(pipe->getInputReportSize(), 0L);
     std::vector<unsigned char> scratch(static_cast<size_t>(reportSize));
     long count = 0;

@@ -47,6 +47,9 @@ TEST(SimRemoteScript, ReadsEveryField)
     EXPECT_EQ(7, r.vanishAfter);
     EXPECT_EQ(250, r.replugMs);
     EXPECT_TRUE(r.openFails);
+    EXPECT_EQ((std::vector<std::string>{"id", "vid", "pid", "version", "location", "in", "out", "reply", "end",
+                                        "delay", "rate", "length", "vanish", "replug", "open"}),
+              r.keys);
     EXPECT_EQ(SimRemoteScript::SILENT, parseSimRemote("reply=silent", 1).reply);
 }
 

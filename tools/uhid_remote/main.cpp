@@ -66,20 +66,9 @@ const struct
     {"open", "a uhid remote always opens"},
 };
 
-std::string trimmed(const std::string& s)
-{
-    const std::string::size_type first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return std::string();
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 void warnOfUnplayableKeys(const sim::SimRemoteScript& script)
 {
-    std::istringstream fields(script.text);
-    std::string field;
-    while (std::getline(fields, field, ',')) {
-        const std::string key = trimmed(field.substr(0, field.find('=')));
+    for (const std::string& key : script.keys) {
         for (const auto& unplayable : kUnplayable) {
             if (key == unplayable.key)
                 std::cerr << "uhid-remote: warning: " << script.id << ": " << key << "= has no effect: " << unplayable.why
