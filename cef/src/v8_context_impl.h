@@ -18,11 +18,17 @@ class V8ContextImpl : public CefV8Context {
 
   // Ends the context: its objects and native functions stop working.
   void Invalidate();
-  duk_context* thread() const { return thread_; }
+  JSGlobalContextRef ctx() const { return ctx_; }
+  // Function.prototype of this context as it was made, for native functions.
+  JSObjectRef function_prototype() const { return function_prototype_; }
   const std::shared_ptr<ScriptEngine>& engine() const { return engine_; }
 
-  // Runs |code| as a script named |resource_name|; false with |exception| when it threw.
+  // Runs |code| (UTF-8, or UTF-16 as script strings hold it) as a script named |resource_name|;
+  // false with |exception| when it threw. One task: the promise jobs it queued have run when it
+  // returns, unless it runs inside another script.
   bool Run(const std::string& code, const std::string& resource_name,
+           CefRefPtr<CefV8Value>& retval, CefRefPtr<CefV8Exception>& exception);
+  bool Run(const std::u16string& code, const std::string& resource_name,
            CefRefPtr<CefV8Value>& retval, CefRefPtr<CefV8Exception>& exception);
 
   bool IsValid() override;
@@ -39,8 +45,8 @@ class V8ContextImpl : public CefV8Context {
   std::shared_ptr<ScriptEngine> engine_;
   CefRefPtr<CefBrowser> browser_;
   CefRefPtr<CefFrame> frame_;
-  duk_context* thread_ = nullptr;
-  int thread_ref_ = 0;
+  JSGlobalContextRef ctx_ = nullptr;
+  JSObjectRef function_prototype_ = nullptr;
 
   IMPLEMENT_REFCOUNTING(V8ContextImpl);
 };
