@@ -31,6 +31,18 @@ class RecordingHandler : public CefV8Handler {
   IMPLEMENT_REFCOUNTING(RecordingHandler);
 };
 
+// A native function that calls the script function it is given, as a handler calling back does.
+class CallingHandler : public CefV8Handler {
+ public:
+  bool Execute(const CefString&, CefRefPtr<CefV8Value>, const CefV8ValueList& arguments,
+               CefRefPtr<CefV8Value>&, CefString&) override {
+    if (!arguments.empty()) arguments[0]->ExecuteFunction(NULL, CefV8ValueList());
+    return true;
+  }
+
+  IMPLEMENT_REFCOUNTING(CallingHandler);
+};
+
 // One engine and one entered context, as during a handler call of the render process.
 class ScriptEngineTest : public ::testing::Test {
  protected:
@@ -182,6 +194,30 @@ TEST_F(ScriptEngineTest, ExtensionNativeDeclarationsBindToTheHandler) {
   context_->Invalidate();
   EXPECT_FALSE(call->IsValid());
   EXPECT_FALSE(call->ExecuteFunction(NULL, CefV8ValueList()).get());
+}
+
+// As in a browser, promise jobs run once the outermost call into script returns: after a script,
+// after a function called from outside, but not while a native function calls back into script.
+TEST_F(ScriptEngineTest, PromiseJobsRunWhenTheOutermostCallReturns) {
+  context_->GetGlobal()->SetValue("callBack", CefV8Value::CreateFunction("callBack", new CallingHandler),
+                                  V8_PROPERTY_ATTRIBUTE_NONE);
+  EXPECT_EQ("callback,after native",
+            Eval("var log = [];"
+                 "callBack(() => { Promise.resolve().then(() => log.push('job')); log.push('callback'); });"
+                 "log.push('after native'); log.join()")
+                ->GetStringValue()
+                .ToString());
+  EXPECT_EQ("callback,after native,job", Eval("log.join()")->GetStringValue().ToString());
+
+  CefRefPtr<CefV8Value> later =
+      Eval("(async function () { await null; log.push('awaited'); return this === globalThis; })");
+  CefRefPtr<CefV8Value> promise = later->ExecuteFunction(NULL, CefV8ValueList());
+  ASSERT_TRUE(promise.get());
+  EXPECT_EQ("callback,after native,job,awaited", Eval("log.join()")->GetStringValue().ToString());
+
+  // Without a receiver a function gets the global object, strict functions too.
+  CefRefPtr<CefV8Value> strict = Eval("(function () { 'use strict'; return this === globalThis; })");
+  EXPECT_TRUE(strict->ExecuteFunction(NULL, CefV8ValueList())->GetBoolValue());
 }
 
 }  // namespace
