@@ -12,13 +12,18 @@ V8ContextImpl::V8ContextImpl(std::shared_ptr<ScriptEngine> engine, CefRefPtr<Cef
     : engine_(std::move(engine)), browser_(browser), frame_(frame) {
   if (!engine_->alive()) return;
   ctx_ = JSGlobalContextCreateInGroup(engine_->group(), nullptr);
-  JSValueRef prototype = JSEvaluateScript(
-      ctx_, script::JsString::fromUtf8("Function.prototype").get(), nullptr, nullptr, 1, nullptr);
-  if (prototype && JSValueIsObject(ctx_, prototype)) {
-    function_prototype_ = JSValueToObject(ctx_, prototype, nullptr);
-    engine_->Protect(function_prototype_);
-  }
+  function_prototype_ = Builtin("Function.prototype");
+  define_property_ = Builtin("Object.defineProperty");
   engine_->AddContext(this);
+}
+
+JSObjectRef V8ContextImpl::Builtin(const char* expression) {
+  JSValueRef value = JSEvaluateScript(ctx_, script::JsString::fromUtf8(expression).get(), nullptr,
+                                      nullptr, 1, nullptr);
+  if (!value || !JSValueIsObject(ctx_, value)) return nullptr;
+  JSObjectRef object = JSValueToObject(ctx_, value, nullptr);
+  engine_->Protect(object);
+  return object;
 }
 
 V8ContextImpl::~V8ContextImpl() { Invalidate(); }
@@ -27,8 +32,10 @@ void V8ContextImpl::Invalidate() {
   if (!ctx_) return;
   engine_->RemoveContext(this);
   engine_->DropNativeFunctionsOf(this);
-  if (function_prototype_) engine_->Unprotect(function_prototype_);
-  function_prototype_ = nullptr;
+  for (JSObjectRef* builtin : {&function_prototype_, &define_property_}) {
+    if (*builtin) engine_->Unprotect(*builtin);
+    *builtin = nullptr;
+  }
   JSGlobalContextRelease(ctx_);
   ctx_ = nullptr;
   browser_ = NULL;

@@ -19,8 +19,10 @@ class V8ContextImpl : public CefV8Context {
   // Ends the context: its objects and native functions stop working.
   void Invalidate();
   JSGlobalContextRef ctx() const { return ctx_; }
-  // Function.prototype of this context as it was made, for native functions.
+  // Built-ins of this context as it was made, before page script could replace them:
+  // Function.prototype for native functions, Object.defineProperty for properties with attributes.
   JSObjectRef function_prototype() const { return function_prototype_; }
+  JSObjectRef define_property() const { return define_property_; }
   const std::shared_ptr<ScriptEngine>& engine() const { return engine_; }
 
   // Runs |code| (UTF-8, or UTF-16 as script strings hold it) as a script named |resource_name|;
@@ -46,7 +48,10 @@ class V8ContextImpl : public CefV8Context {
   CefRefPtr<CefBrowser> browser_;
   CefRefPtr<CefFrame> frame_;
   JSGlobalContextRef ctx_ = nullptr;
+  JSObjectRef Builtin(const char* expression);
+
   JSObjectRef function_prototype_ = nullptr;
+  JSObjectRef define_property_ = nullptr;
 
   IMPLEMENT_REFCOUNTING(V8ContextImpl);
 };

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "script/JsString.h"
 #include "v8_context_impl.h"
@@ -151,13 +152,26 @@ bool V8ValueImpl::SetValue(const CefString& key, CefRefPtr<CefV8Value> value,
                            PropertyAttribute attribute) {
   JSContextRef ctx = ObjectContext();
   if (!ctx || !value) return false;
-  JSPropertyAttributes attributes = kJSPropertyAttributeNone;
-  if (attribute & V8_PROPERTY_ATTRIBUTE_READONLY) attributes |= kJSPropertyAttributeReadOnly;
-  if (attribute & V8_PROPERTY_ATTRIBUTE_DONTENUM) attributes |= kJSPropertyAttributeDontEnum;
-  if (attribute & V8_PROPERTY_ATTRIBUTE_DONTDELETE) attributes |= kJSPropertyAttributeDontDelete;
+  JsString name = JsString::fromUtf16(key.ToString16());
   JSValueRef thrown = nullptr;
-  JSObjectSetProperty(ctx, object_, JsString::fromUtf16(key.ToString16()).get(),
-                      engine_->ValueOf(ctx, value), attributes, &thrown);
+  if (attribute == V8_PROPERTY_ATTRIBUTE_NONE || !context_ || !context_->define_property()) {
+    JSObjectSetProperty(ctx, object_, name.get(), engine_->ValueOf(ctx, value),
+                        kJSPropertyAttributeNone, &thrown);
+    return !TakeException(ctx, thrown);
+  }
+  // With attributes the property is defined, replacing one that is there, as the framework does.
+  JSObjectRef descriptor = JSObjectMake(ctx, nullptr, nullptr);
+  const std::pair<const char*, bool> flags[] = {
+      {"writable", !(attribute & V8_PROPERTY_ATTRIBUTE_READONLY)},
+      {"enumerable", !(attribute & V8_PROPERTY_ATTRIBUTE_DONTENUM)},
+      {"configurable", !(attribute & V8_PROPERTY_ATTRIBUTE_DONTDELETE)}};
+  for (const auto& flag : flags)
+    JSObjectSetProperty(ctx, descriptor, JsString::fromUtf8(flag.first).get(),
+                        JSValueMakeBoolean(ctx, flag.second), kJSPropertyAttributeNone, nullptr);
+  JSObjectSetProperty(ctx, descriptor, JsString::fromUtf8("value").get(),
+                      engine_->ValueOf(ctx, value), kJSPropertyAttributeNone, nullptr);
+  const JSValueRef arguments[] = {object_, name.value(ctx), descriptor};
+  JSObjectCallAsFunction(ctx, context_->define_property(), nullptr, 3, arguments, &thrown);
   return !TakeException(ctx, thrown);
 }
 

@@ -132,6 +132,11 @@ TEST_F(ScriptEngineTest, NativeFunctionsCallTheirHandler) {
   // Read-only: a script write does not replace it.
   Eval("f = 5;");
   EXPECT_TRUE(global->GetValue("f")->IsFunction());
+  // Attributes redefine a property that is there already.
+  EXPECT_TRUE(global->SetValue("marker", CefV8Value::CreateInt(2), V8_PROPERTY_ATTRIBUTE_DONTENUM));
+  EXPECT_EQ("2 false", Eval("marker + ' ' + Object.keys(globalThis).includes('marker')")
+                           ->GetStringValue()
+                           .ToString());
 }
 
 TEST_F(ScriptEngineTest, ThrowingPropertyAccessBecomesTheValuesException) {
