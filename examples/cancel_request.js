@@ -2,17 +2,10 @@
 //   page-runner examples/cancel_request.js [settings as for send_request.js]
 load('common.js');
 
-(async () => {
-    const plugin = embed();
-    const remote = chooseRemote(plugin);
-    if (remote === null) {
-        console.log('no remotes found');
-        page.exit(1);
-        return;
-    }
+withRemote(async (plugin, remote) => {
     const answer = await perform(plugin, operationFor(remote), () => {
         console.log(`cancel: ${plugin.cancelCommand(remote.device_id)}`);
     });
     console.log(`ended with: ${answer}`);
     page.exit(0);
-})();
+});

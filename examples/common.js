@@ -107,3 +107,16 @@ async function perform(plugin, { device, request, packets, timeout, end }, onSta
         await sleep(numberSetting('poll'));
     }
 }
+
+// Runs the page's work, `body(plugin, remote)`, with the plug-in and the remote of the settings; a
+// page that finds no remote ends with 1.
+async function withRemote(body) {
+    const plugin = embed();
+    const remote = chooseRemote(plugin);
+    if (remote === null) {
+        console.log('no remotes found');
+        page.exit(1);
+        return;
+    }
+    await body(plugin, remote);
+}

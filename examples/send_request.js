@@ -3,16 +3,9 @@
 //                                        [packets=N] [timeout=MS] [end=HEX] [poll=MS]
 load('common.js');
 
-(async () => {
-    const plugin = embed();
-    const remote = chooseRemote(plugin);
-    if (remote === null) {
-        console.log('no remotes found');
-        page.exit(1);
-        return;
-    }
+withRemote(async (plugin, remote) => {
     console.log(`remote ${remote.device_id}: sending ${setting('request')}`);
     const answer = await perform(plugin, operationFor(remote));
     console.log(`answer: ${answer}`);
     page.exit(responseCode(answer) === 0 ? 0 : 1);
-})();
+});
