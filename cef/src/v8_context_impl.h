@@ -20,9 +20,11 @@ class V8ContextImpl : public CefV8Context {
   void Invalidate();
   JSGlobalContextRef ctx() const { return ctx_; }
   // Built-ins of this context as it was made, before page script could replace them:
-  // Function.prototype for native functions, Object.defineProperty for properties with attributes.
+  // Function.prototype for native functions, Object.defineProperty for properties with attributes,
+  // Reflect.set for writes that tell whether they took.
   JSObjectRef function_prototype() const { return function_prototype_; }
   JSObjectRef define_property() const { return define_property_; }
+  JSObjectRef reflect_set() const { return reflect_set_; }
   const std::shared_ptr<ScriptEngine>& engine() const { return engine_; }
 
   // Runs |code| (UTF-8, or UTF-16 as script strings hold it) as a script named |resource_name|;
@@ -52,6 +54,7 @@ class V8ContextImpl : public CefV8Context {
 
   JSObjectRef function_prototype_ = nullptr;
   JSObjectRef define_property_ = nullptr;
+  JSObjectRef reflect_set_ = nullptr;
 
   IMPLEMENT_REFCOUNTING(V8ContextImpl);
 };

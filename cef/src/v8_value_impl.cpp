@@ -153,13 +153,10 @@ bool V8ValueImpl::SetValue(const CefString& key, CefRefPtr<CefV8Value> value,
   JSContextRef ctx = ObjectContext();
   if (!ctx || !value) return false;
   JsString name = JsString::fromUtf16(key.ToString16());
-  JSValueRef thrown = nullptr;
-  if (attribute == V8_PROPERTY_ATTRIBUTE_NONE || !context_ || !context_->define_property()) {
-    JSObjectSetProperty(ctx, object_, name.get(), engine_->ValueOf(ctx, value),
-                        kJSPropertyAttributeNone, &thrown);
-    return !TakeException(ctx, thrown);
-  }
+  if (attribute == V8_PROPERTY_ATTRIBUTE_NONE) return Write(ctx, name.value(ctx), value);
+  if (!context_ || !context_->define_property()) return false;
   // With attributes the property is defined, replacing one that is there, as the framework does.
+  JSValueRef thrown = nullptr;
   JSObjectRef descriptor = JSObjectMake(ctx, nullptr, nullptr);
   const std::pair<const char*, bool> flags[] = {
       {"writable", !(attribute & V8_PROPERTY_ATTRIBUTE_READONLY)},
@@ -178,10 +175,16 @@ bool V8ValueImpl::SetValue(const CefString& key, CefRefPtr<CefV8Value> value,
 bool V8ValueImpl::SetValue(int index, CefRefPtr<CefV8Value> value) {
   JSContextRef ctx = ObjectContext();
   if (!ctx || !value || index < 0) return false;
+  return Write(ctx, JSValueMakeNumber(ctx, index), value);
+}
+
+bool V8ValueImpl::Write(JSContextRef ctx, JSValueRef key, CefRefPtr<CefV8Value> value) {
+  if (!context_ || !context_->reflect_set()) return false;
+  const JSValueRef arguments[] = {object_, key, engine_->ValueOf(ctx, value)};
   JSValueRef thrown = nullptr;
-  JSObjectSetPropertyAtIndex(ctx, object_, static_cast<unsigned>(index),
-                             engine_->ValueOf(ctx, value), &thrown);
-  return !TakeException(ctx, thrown);
+  JSValueRef written =
+      JSObjectCallAsFunction(ctx, context_->reflect_set(), nullptr, 3, arguments, &thrown);
+  return !TakeException(ctx, thrown) && JSValueToBoolean(ctx, written);
 }
 
 int V8ValueImpl::GetArrayLength() {

@@ -74,6 +74,9 @@ class V8ValueImpl : public CefV8Value {
   // The context to run a property access or call on this object in, or null when the object is
   // gone.
   JSContextRef ObjectContext();
+  // Sets |key| as a script assignment does; false when it was refused (a read-only property) or
+  // threw.
+  bool Write(JSContextRef ctx, JSValueRef key, CefRefPtr<CefV8Value> value);
   // Keeps the thrown value as this value's exception; true when there was one.
   bool TakeException(JSContextRef ctx, JSValueRef thrown);
 

@@ -129,8 +129,9 @@ TEST_F(ScriptEngineTest, NativeFunctionsCallTheirHandler) {
   EXPECT_EQ("Error|no way", Eval("try { f(); } catch (e) { e.name + '|' + e.message }")
                                 ->GetStringValue()
                                 .ToString());
-  // Read-only: a script write does not replace it.
+  // Read-only: neither a script write nor a plain SetValue replaces it.
   Eval("f = 5;");
+  EXPECT_FALSE(global->SetValue("f", CefV8Value::CreateInt(5), V8_PROPERTY_ATTRIBUTE_NONE));
   EXPECT_TRUE(global->GetValue("f")->IsFunction());
   // Attributes redefine a property that is there already.
   EXPECT_TRUE(global->SetValue("marker", CefV8Value::CreateInt(2), V8_PROPERTY_ATTRIBUTE_DONTENUM));
