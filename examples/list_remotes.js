@@ -1,8 +1,8 @@
 // Lists the remotes of the configured type with their attributes.
 //   page-runner examples/list_remotes.js [vendor=4660] [product=22136]
 //
-// Written as pages were written for the browsers of the plug-in's time (ES5: var, function
-// expressions, no helpers of common.js), to show that such pages still run unchanged.
+// Written as pages were written for the browsers of the plug-in's time (ES5: var, plain loops,
+// no helpers of common.js), to show that such pages still run unchanged.
 var settings = { vendor: '4660', product: '22136' };
 var names = { vendor: 'REMOTE_VENDOR_ID', product: 'REMOTE_PRODUCT_ID' };
 for (var name in settings) {
