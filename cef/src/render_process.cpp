@@ -52,10 +52,10 @@ void InstallConsole(JSGlobalContextRef ctx) {
     script::JsString key = script::JsString::fromUtf8(name);
     JSObjectSetProperty(ctx, console, key.get(),
                         JSObjectMakeFunctionWithCallback(ctx, key.get(), ConsoleWrite),
-                        kJSPropertyAttributeDontEnum, nullptr);
+                        kJSPropertyAttributeNone, nullptr);
   }
   JSObjectSetProperty(ctx, JSContextGetGlobalObject(ctx), script::JsString::fromUtf8("console").get(),
-                      console, kJSPropertyAttributeDontEnum, nullptr);
+                      console, kJSPropertyAttributeNone, nullptr);
   script::onUnhandledRejection(ctx, ReportUnhandledRejection);
 }
 

@@ -135,7 +135,7 @@ void ScriptContext::Impl::defineFunction(JSObjectRef object, const char* name, J
 {
     const JsString key = JsString::fromUtf8(name);
     JSObjectSetProperty(ctx, object, key.get(), JSObjectMakeFunctionWithCallback(ctx, key.get(), callback),
-                        kJSPropertyAttributeDontEnum, nullptr);
+                        kJSPropertyAttributeNone, nullptr);
 }
 
 void ScriptContext::Impl::installGlobals()
@@ -144,7 +144,7 @@ void ScriptContext::Impl::installGlobals()
     JSObjectRef console = JSObjectMake(ctx, nullptr, nullptr);
     defineFunction(console, "log", consoleLog);
     defineFunction(console, "error", consoleError);
-    JSObjectSetProperty(ctx, global, JsString::fromUtf8("console").get(), console, kJSPropertyAttributeDontEnum,
+    JSObjectSetProperty(ctx, global, JsString::fromUtf8("console").get(), console, kJSPropertyAttributeNone,
                         nullptr);
 
     defineFunction(global, "setTimeout", setTimeout);
@@ -157,7 +157,7 @@ void ScriptContext::Impl::installGlobals()
                         kJSPropertyAttributeNone, nullptr);
     defineFunction(page, "env", pageEnv);
     defineFunction(page, "exit", pageExit);
-    JSObjectSetProperty(ctx, global, JsString::fromUtf8("page").get(), page, kJSPropertyAttributeDontEnum, nullptr);
+    JSObjectSetProperty(ctx, global, JsString::fromUtf8("page").get(), page, kJSPropertyAttributeNone, nullptr);
 }
 
 // An error that reached the top of a task: its text, where it was thrown and the call stack.
