@@ -15,24 +15,15 @@ using script::JsString;
 
 thread_local std::shared_ptr<ScriptEngine> t_current;
 
-// What a native function object carries: its engine and its entry there.
-struct NativeTag {
-  ScriptEngine* engine;
-  int id;
-};
-
 JsString ToEngineString(const CefString& text) { return JsString::fromUtf16(text.ToString16()); }
 
 CefString FromEngineString(JSContextRef ctx, JSValueRef value) {
   return CefString(JsString::of(ctx, value, nullptr).utf16());
 }
 
-JSClassRef MakeClass(const char* name, JSObjectCallAsFunctionCallback call,
-                     JSObjectFinalizeCallback finalize) {
+JSClassRef MakeClass(const char* name) {
   JSClassDefinition definition = kJSClassDefinitionEmpty;
   definition.className = name;
-  definition.callAsFunction = call;
-  definition.finalize = finalize;
   return JSClassCreate(&definition);
 }
 
@@ -41,8 +32,7 @@ JSClassRef MakeClass(const char* name, JSObjectCallAsFunctionCallback call,
 ScriptEngine::ScriptEngine()
     : group_(JSContextGroupCreate()),
       root_(JSGlobalContextCreateInGroup(group_, nullptr)),
-      native_class_(MakeClass("NativeFunction", NativeTrampoline, FinalizeNative)),
-      holder_class_(MakeClass("ExtensionNatives", nullptr, nullptr)) {}
+      holder_class_(MakeClass("ExtensionNatives")) {}
 
 ScriptEngine::~ScriptEngine() { Shutdown(); }
 
@@ -67,7 +57,7 @@ void ScriptEngine::Shutdown() {
   root_ = nullptr;
   JSContextGroupRelease(group);
   JSClassRelease(holder_class_);
-  JSClassRelease(native_class_);
+  by_function_.clear();
   natives.clear();
 }
 
@@ -81,23 +71,16 @@ void ScriptEngine::Unprotect(JSValueRef value) {
 
 JSObjectRef ScriptEngine::MakeNativeFunction(V8ContextImpl* context, const CefString& name,
                                              CefRefPtr<CefV8Handler> handler) {
+  // A function of the engine's own making, so that scripts see it as any native function: its
+  // name (read-only, not enumerable, configurable), length 0, "[native code]" as its text. It is
+  // kept until its context goes, so that its address names no other function meanwhile.
+  JSObjectRef function =
+      JSObjectMakeFunctionWithCallback(context->ctx(), ToEngineString(name).get(), NativeTrampoline);
+  Protect(function);
   int id = next_native_id_++;
-  natives_[id] = NativeFunction{name, handler, context};
-  JSContextRef ctx = context->ctx();
-  JSObjectRef function = JSObjectMake(ctx, native_class_, new NativeTag{this, id});
-  // Scripts see the name a function was created with, as for their own functions: read-only,
-  // not enumerable, configurable. Defined while the object has no inherited name yet; only then
-  // does it become a function for script, with Function.prototype.
-  JSObjectSetProperty(ctx, function, JsString::fromUtf8("name").get(),
-                      ToEngineString(name).value(ctx),
-                      kJSPropertyAttributeReadOnly | kJSPropertyAttributeDontEnum, nullptr);
-  if (context->function_prototype())
-    JSObjectSetPrototype(ctx, function, context->function_prototype());
+  natives_[id] = NativeFunction{name, handler, context, function};
+  by_function_[function] = id;
   return function;
-}
-
-void ScriptEngine::FinalizeNative(JSObjectRef function) {
-  delete static_cast<NativeTag*>(JSObjectGetPrivate(function));
 }
 
 void ScriptEngine::DropNativeFunctionsOf(V8ContextImpl* context) {
@@ -105,6 +88,8 @@ void ScriptEngine::DropNativeFunctionsOf(V8ContextImpl* context) {
   for (auto it = natives_.begin(); it != natives_.end();) {
     if (it->second.context == context) {
       released.push_back(it->second.handler);
+      by_function_.erase(it->second.function);
+      Unprotect(it->second.function);
       it = natives_.erase(it);
     } else {
       ++it;
@@ -118,12 +103,12 @@ JSObjectRef ScriptEngine::MakeExtensionHolder(JSContextRef ctx) {
 
 bool ScriptEngine::GetNativeFunction(JSValueRef value, CefString& name,
                                      CefRefPtr<CefV8Handler>& handler) {
-  if (!alive() || !JSValueIsObjectOfClass(root_, value, native_class_)) return false;
-  auto* tag = static_cast<NativeTag*>(JSObjectGetPrivate(JSValueToObject(root_, value, nullptr)));
-  auto it = tag ? natives_.find(tag->id) : natives_.end();
-  if (it == natives_.end()) return false;
-  name = it->second.name;
-  handler = it->second.handler;
+  if (!alive() || !JSValueIsObject(root_, value)) return false;
+  auto found = by_function_.find(JSValueToObject(root_, value, nullptr));
+  if (found == by_function_.end()) return false;
+  const NativeFunction& native = natives_.at(found->second);
+  name = native.name;
+  handler = native.handler;
   return true;
 }
 
@@ -150,20 +135,21 @@ CefRefPtr<V8ContextImpl> ScriptEngine::EnteredContext() const {
   return nullptr;
 }
 
+// Native functions run on the render thread, where their engine is the current one.
 JSValueRef ScriptEngine::NativeTrampoline(JSContextRef ctx, JSObjectRef function,
                                           JSObjectRef receiver, size_t argc,
                                           const JSValueRef argv[], JSValueRef* exception) {
-  auto* tag = static_cast<NativeTag*>(JSObjectGetPrivate(function));
-  if (!tag || !tag->engine->alive()) return JSValueMakeUndefined(ctx);
-  return tag->engine->CallNative(ctx, tag->id, receiver, argc, argv, exception);
+  std::shared_ptr<ScriptEngine> engine = Current();
+  if (!engine || !engine->alive()) return JSValueMakeUndefined(ctx);
+  auto found = engine->by_function_.find(function);
+  // The function's context was released: the call does nothing.
+  if (found == engine->by_function_.end()) return JSValueMakeUndefined(ctx);
+  return engine->CallNative(ctx, found->second, receiver, argc, argv, exception);
 }
 
 JSValueRef ScriptEngine::CallNative(JSContextRef ctx, int id, JSObjectRef receiver, size_t argc,
                                     const JSValueRef argv[], JSValueRef* exception) {
-  auto it = natives_.find(id);
-  // The function's context was released: the call does nothing.
-  if (it == natives_.end()) return JSValueMakeUndefined(ctx);
-  NativeFunction native = it->second;
+  NativeFunction native = natives_.at(id);
   CefRefPtr<V8ContextImpl> context = native.context;
 
   // Extension functions are found through the extension's holder object; a plain call there has

@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <JavaScriptCore/JavaScript.h>
@@ -80,6 +81,7 @@ class ScriptEngine : public std::enable_shared_from_this<ScriptEngine> {
     CefString name;
     CefRefPtr<CefV8Handler> handler;
     V8ContextImpl* context;
+    JSObjectRef function;
   };
   struct ContextEntry {
     V8ContextImpl* context;
@@ -88,17 +90,16 @@ class ScriptEngine : public std::enable_shared_from_this<ScriptEngine> {
 
   static JSValueRef NativeTrampoline(JSContextRef ctx, JSObjectRef function, JSObjectRef receiver,
                                      size_t argc, const JSValueRef argv[], JSValueRef* exception);
-  static void FinalizeNative(JSObjectRef function);
   JSValueRef CallNative(JSContextRef ctx, int id, JSObjectRef receiver, size_t argc,
                         const JSValueRef argv[], JSValueRef* exception);
   std::string SourceLine(const std::string& name, int line) const;
 
   JSContextGroupRef group_;
   JSGlobalContextRef root_;
-  JSClassRef native_class_;
   JSClassRef holder_class_;
   int next_native_id_ = 1;
   std::map<int, NativeFunction> natives_;
+  std::unordered_map<JSObjectRef, int> by_function_;
   std::vector<ContextEntry> contexts_;
   std::set<V8ContextImpl*> contexts_alive_;
   std::map<std::string, std::string> sources_;

@@ -12,7 +12,6 @@ V8ContextImpl::V8ContextImpl(std::shared_ptr<ScriptEngine> engine, CefRefPtr<Cef
     : engine_(std::move(engine)), browser_(browser), frame_(frame) {
   if (!engine_->alive()) return;
   ctx_ = JSGlobalContextCreateInGroup(engine_->group(), nullptr);
-  function_prototype_ = Builtin("Function.prototype");
   define_property_ = Builtin("Object.defineProperty");
   reflect_set_ = Builtin("Reflect.set");
   engine_->AddContext(this);
@@ -33,7 +32,7 @@ void V8ContextImpl::Invalidate() {
   if (!ctx_) return;
   engine_->RemoveContext(this);
   engine_->DropNativeFunctionsOf(this);
-  for (JSObjectRef* builtin : {&function_prototype_, &define_property_, &reflect_set_}) {
+  for (JSObjectRef* builtin : {&define_property_, &reflect_set_}) {
     if (*builtin) engine_->Unprotect(*builtin);
     *builtin = nullptr;
   }

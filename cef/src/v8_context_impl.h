@@ -20,9 +20,8 @@ class V8ContextImpl : public CefV8Context {
   void Invalidate();
   JSGlobalContextRef ctx() const { return ctx_; }
   // Built-ins of this context as it was made, before page script could replace them:
-  // Function.prototype for native functions, Object.defineProperty for properties with attributes,
-  // Reflect.set for writes that tell whether they took.
-  JSObjectRef function_prototype() const { return function_prototype_; }
+  // Object.defineProperty for properties with attributes, Reflect.set for writes that tell
+  // whether they took.
   JSObjectRef define_property() const { return define_property_; }
   JSObjectRef reflect_set() const { return reflect_set_; }
   const std::shared_ptr<ScriptEngine>& engine() const { return engine_; }
@@ -52,7 +51,6 @@ class V8ContextImpl : public CefV8Context {
   JSGlobalContextRef ctx_ = nullptr;
   JSObjectRef Builtin(const char* expression);
 
-  JSObjectRef function_prototype_ = nullptr;
   JSObjectRef define_property_ = nullptr;
   JSObjectRef reflect_set_ = nullptr;
 

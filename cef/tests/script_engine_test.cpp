@@ -124,6 +124,10 @@ TEST_F(ScriptEngineTest, NativeFunctionsCallTheirHandler) {
   EXPECT_EQ("native", Eval("f.name")->GetStringValue().ToString());
   EXPECT_EQ("native", Eval("f.name = 'other'; f.name")->GetStringValue().ToString());
   EXPECT_EQ("", Eval("Object.keys(f).join()")->GetStringValue().ToString());
+  EXPECT_EQ("function native() {\n    [native code]\n} 0 true",
+            Eval("String(f) + ' ' + f.length + ' ' + (f instanceof Function)")
+                ->GetStringValue()
+                .ToString());
 
   handler->throw_text = "no way";
   EXPECT_EQ("Error|no way", Eval("try { f(); } catch (e) { e.name + '|' + e.message }")

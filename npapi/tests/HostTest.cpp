@@ -298,14 +298,15 @@ TEST_F(HostTest, TimersFireInDueOrderWithTheirArguments)
 }
 
 // Each task (the script, each timer) runs the promise jobs it queued before the next task starts.
+// Timers of equal delay run in the order they were set.
 TEST_F(HostTest, PromiseJobsRunAfterEachTask)
 {
-    script.evaluate("setTimeout(() => { Promise.resolve().then(() => console.log('job of timer')); "
-                    "console.log('timer'); }, 5);"
-                    "setTimeout(() => console.log('next timer'), 5);"
-                    "setTimeout(\"console.log('timer as text')\", 5);"
-                    "(async () => { console.log('start'); await new Promise(done => setTimeout(done, 1));"
+    script.evaluate("(async () => { console.log('start'); await new Promise(done => setTimeout(done, 0));"
                     "  console.log('awaited'); })();"
+                    "setTimeout(() => { Promise.resolve().then(() => console.log('job of timer')); "
+                    "console.log('timer'); }, 0);"
+                    "setTimeout(() => console.log('next timer'), 0);"
+                    "setTimeout(\"console.log('timer as text')\", 0);"
                     "Promise.resolve().then(() => console.log('job of script'));");
     EXPECT_EQ(out.str(), "start\njob of script\n");
     EXPECT_EQ(script.runEventLoop(std::chrono::seconds(30)), nphost::ScriptContext::LoopEnd::Idle);
