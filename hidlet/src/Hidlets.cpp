@@ -237,6 +237,30 @@ void CloseChannel(long pipeToken)
     }
 }
 
+bool IsChannelOpen(long pipeToken)
+{
+    boost::shared_ptr<AIoPipe> pipe = attachedPipe(pipeToken);
+    if (!pipe)
+        return false;
+    try {
+        return pipe->isOpen();
+    } catch (...) {
+        return false;
+    }
+}
+
+long DiscardInput(long pipeToken)
+{
+    boost::shared_ptr<AIoPipe> pipe = attachedPipe(pipeToken);
+    if (!pipe)
+        return 0;
+    try {
+        return pipe->discardInput();
+    } catch (...) {
+        return 0;
+    }
+}
+
 long Read(long pipeToken)
 {
     if (!attachedPipe(pipeToken))
