@@ -197,6 +197,15 @@ TEST_F(TokenApi, TokensThatAreNotAttachedAreAnsweredAsNotFound)
         EXPECT_EQ(-7, count);
         h::AttachChannel(device, 424242);   // the pipe token is not even looked at
     }
+    // A pipe token is attached only through its attached device: the listed device's own pipe
+    // stays detached while the device is.
+    h::AttachDevice(listed);
+    const long pipe = pipesOf(listed).at(0);
+    h::DetachDevice(listed);
+    h::AttachChannel(listed, pipe);
+    EXPECT_EQ(0, h::GetInputPacketSize(pipe));
+    unsigned char report[64] = {0};
+    EXPECT_EQ(103, h::Read(pipe, report, 64, 0));
     for (long pipe : {0L, 424242L, listed}) {
         unsigned char buffer[64];
         EXPECT_EQ(0, h::GetInputPacketSize(pipe));
@@ -211,9 +220,15 @@ TEST_F(TokenApi, TokensThatAreNotAttachedAreAnsweredAsNotFound)
         EXPECT_EQ("CloseChannelException", exceptionText([&] { h::Write(pipe, 1L); }));
         EXPECT_EQ("CloseChannelException", exceptionText([&] { h::Write(pipe, buffer, 0L, 64L); }));
     }
+    // Tokens that stand for nothing change nothing: an attached device stays attached.
+    const long device = list().at(0);
+    h::AttachDevice(device);
+    m_devices.push_back(device);
     h::AttachDevice(0);
     h::DetachDevice(0);
     h::DetachDevice(12345);
+    EXPECT_EQ(0, h::GetVendorId(0));
+    EXPECT_EQ(0x1234, h::GetVendorId(device));
 }
 
 TEST_F(TokenApi, PipeThatIsNotOpenFailsTransfersInsteadOfPretending)
