@@ -243,10 +243,11 @@ TEST(EngineSoak, EveryCommandEndsWithADefinedAnswerAndOnlyTheRemotesBytes)
         std::cout << " " << o.first << "=" << o.second;
     std::cout << "\nsoak: worker CPU " << workerCpu << " s in " << wall << " s" << std::endl;
 
-    // The worker mostly waits for reports. A worker that spins on a vanished remote burns its
-    // seconds of CPU per command whatever the machine's load, and takes most of the run's wall
-    // time; a loaded machine only stretches the wall time of a sound run.
-    EXPECT_LT(workerCpu, 0.5 * wall) << "the worker spent most of the run on the CPU";
+    // The worker mostly waits for reports: a sound run keeps it on the CPU for 1% to 3% of the
+    // run (the latter under TSan). A worker that spins on a vanished remote burns seconds of CPU
+    // per command whatever the machine's load, most of the run; a loaded machine only stretches
+    // the wall time of a sound run, so the bound cannot be missed for load.
+    EXPECT_LT(workerCpu, 0.25 * wall) << "the worker spent a quarter of the run or more on the CPU";
 
     // The engine is gone: every device and pipe it attached has been given back.
     usb::HidletState& state = usb::hidletState();
