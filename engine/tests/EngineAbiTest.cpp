@@ -11,14 +11,16 @@
 #include <string>
 #include <thread>
 
-namespace engine_abi_test {
+// The engine's interface as a client binary declares it from the slot table, under the engine's
+// own class name (the name is part of the binary interface too: it names the type behind the
+// pointer): the destructor (two entries), then the six operations.
+namespace quorvex { namespace lumora { namespace client { namespace corvane {
+namespace superstupiddummyengine {
 
-// The engine's virtual table, slot by slot: the destructor (two entries), then the six operations.
-// Outside an anonymous namespace: the compiler must not conclude that nothing implements it.
-class EngineSlots
+class ISuperSimpleDummyEngine
 {
 public:
-    virtual ~EngineSlots() {}
+    virtual ~ISuperSimpleDummyEngine() {}
     virtual std::string getDevicesInfo() = 0;
     virtual void addHidlet(long vendorId, long productId) = 0;
     virtual int execute(std::string deviceId, const char* request, int responsePackets, char*& response,
@@ -28,11 +30,12 @@ public:
     virtual int cleanupAll() = 0;
 };
 
-} // namespace engine_abi_test
+} // namespace superstupiddummyengine
+}}}} // namespace quorvex::lumora::client::corvane
 
 namespace {
 
-using engine_abi_test::EngineSlots;
+typedef quorvex::lumora::client::corvane::superstupiddummyengine::ISuperSimpleDummyEngine EngineSlots;
 typedef EngineSlots* (*Factory)();
 
 const char* const kFactorySymbol =
