@@ -185,6 +185,20 @@ int HostProcess::waitExit(Duration timeout)
     return status_;
 }
 
+namespace {
+
+long switchesOfTask(const std::string& task)
+{
+    std::ifstream status(task + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+            return std::atol(line.c_str() + std::strlen("voluntary_ctxt_switches:"));
+    return 0;
+}
+
+} // namespace
+
 long HostProcess::contextSwitches() const
 {
     long total = 0;
@@ -192,17 +206,16 @@ long HostProcess::contextSwitches() const
     DIR* dir = opendir(tasks.c_str());
     if (!dir)
         return -1;
-    while (const dirent* entry = readdir(dir)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        std::ifstream status(tasks + "/" + entry->d_name + "/status");
-        std::string line;
-        while (std::getline(status, line))
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
-                total += std::atol(line.c_str() + std::strlen("voluntary_ctxt_switches:"));
-    }
+    while (const dirent* entry = readdir(dir))
+        if (entry->d_name[0] != '.')
+            total += switchesOfTask(tasks + "/" + entry->d_name);
     closedir(dir);
     return total;
+}
+
+long HostProcess::mainThreadContextSwitches() const
+{
+    return switchesOfTask("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(pid_));
 }
 
 HostProcess::Duration HostProcess::cpuTime() const

@@ -43,8 +43,10 @@ public:
     int waitExit(Duration timeout = std::chrono::seconds(10));
 
     pid_t pid() const { return pid_; }
-    // Voluntary context switches of all the host's threads, and its CPU time so far.
+    // Voluntary context switches of all the host's threads, or of its main thread alone (whose
+    // loop serves the browser), and its CPU time so far.
     long contextSwitches() const;
+    long mainThreadContextSwitches() const;
     Duration cpuTime() const;
 
 private:
