@@ -3,7 +3,8 @@
 //
 // Every whole frame must get exactly one answer, in order, carrying its request's integer id (or
 // null); every message the host sends must be JSON of the protocol's forms that a browser takes
-// (under 1 MiB); a frame over the limit stops the reading for good. Nothing may throw.
+// (under 1 MiB); a frame over the limit stops the reading for good; the repair of lone surrogates
+// leaves JSON that had none as it was. Nothing may throw.
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -83,6 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             session.handleFrame(payload, now);
             FUZZ_CHECK(answers.size() == before + 1, "a frame got %zu answers", answers.size() - before);
             const native_host::Request request = native_host::parseRequest(payload);
+            // Text the JSON library takes as it is must mean the same after the surrogate repair.
+            const json plain = json::parse(payload, nullptr, false);
+            if (!plain.is_discarded())
+                FUZZ_CHECK(json::parse(native_host::withLoneSurrogatesReplaced(payload), nullptr, false) == plain,
+                           "the surrogate repair changed valid JSON");
             FUZZ_CHECK(json::parse(answers.back())["id"] == request.id, "the answer's id is not the request's");
         }
         now += std::chrono::microseconds(300);
