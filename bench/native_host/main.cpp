@@ -100,6 +100,8 @@ void followingCost(HostProcess& host, int rounds)
 void idleCost(HostProcess& host)
 {
     std::printf("the host idle for a second\n");
+    // Let the host finish with the last answer and go back to sleep before counting.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const long before = host.contextSwitches();
     const auto cpu = host.cpuTime();
     std::this_thread::sleep_for(std::chrono::seconds(1));
