@@ -116,14 +116,15 @@ int main(int argc, char** argv)
 {
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     if (!std::getenv(kFileVariable)) {
-        char name[] = "/tmp/host-bench.XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd < 0)
+        // A folder of its own: the host watches the description's folder, and other files
+        // changing there would wake it.
+        char folder[] = "/tmp/host-bench.XXXXXX";
+        if (!mkdtemp(folder))
             return 1;
-        close(fd);
+        const std::string name = std::string(folder) + "/remotes.sim";
         std::ofstream(name) << kRemotes;
-        setenv(kFileVariable, name, 1);
-        setenv("HIDLET_SIM", (std::string("@") + name).c_str(), 1);
+        setenv(kFileVariable, name.c_str(), 1);
+        setenv("HIDLET_SIM", ("@" + name).c_str(), 1);
         execv("/proc/self/exe", argv);
         return 1;
     }
@@ -143,5 +144,6 @@ int main(int argc, char** argv)
     }
     engine.cleanupAll();
     std::remove(simFile.c_str());
+    rmdir(simFile.substr(0, simFile.rfind('/')).c_str());
     return 0;
 }

@@ -1,5 +1,6 @@
 // Changes of one file (written, replaced, removed), through inotify on its folder, so that a file
-// that does not exist yet or is replaced by a rename is followed too.
+// that does not exist yet or is replaced by a rename is followed too. Other files changing in that
+// folder wake the host for nothing, so a description file is best kept in a folder of its own.
 #ifndef NATIVE_HOST_FILEWATCH_H
 #define NATIVE_HOST_FILEWATCH_H
 
