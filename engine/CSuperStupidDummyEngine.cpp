@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include <pthread.h>
+
 #include <boost/bind/bind.hpp>
 #include <boost/thread/thread.hpp>
 #include <logging>   // the logging facility: silent until a sink and a level mask are installed
@@ -35,6 +37,8 @@ CSuperStupidDummyEngine::~CSuperStupidDummyEngine()
 
 void CSuperStupidDummyEngine::run()
 {
+    // Named so that a look at the process's threads (top -H, /proc) tells the worker apart.
+    pthread_setname_np(pthread_self(), WORKER_THREAD_NAME);
     while (running) {
         boost::mutex::scoped_lock hold(queueMutex);
         if (queue.empty()) {

@@ -18,6 +18,9 @@ namespace superstupiddummyengine {
 class CSuperStupidDummyEngine : public ISuperSimpleDummyEngine
 {
 public:
+    // The worker thread's name (at most 15 characters).
+    static constexpr const char* WORKER_THREAD_NAME = "kve-worker";
+
     // Creates the registry and starts the worker, detached.
     CSuperStupidDummyEngine();
     // Stops the worker (waiting for the command it runs) and destroys the registry.

@@ -26,9 +26,15 @@ void CUsbHidChannel::open() { opened = usb::OpenChannel(pipeToken); }
 
 void CUsbHidChannel::close()
 {
-    usb::CloseChannel(pipeToken);
+    // Cleared first, so that a transfer that fails because of this close is not taken for a
+    // removal of the device.
     opened = false;
+    usb::CloseChannel(pipeToken);
 }
+
+bool CUsbHidChannel::deviceGone() { return opened && !usb::IsChannelOpen(pipeToken); }
+
+long CUsbHidChannel::discardInput() { return opened ? usb::DiscardInput(pipeToken) : 0; }
 
 int CUsbHidChannel::read(unsigned char* buffer, long length, long timeout)
 {

@@ -21,6 +21,11 @@ public:
     int read(unsigned char* buffer, long length, long timeout);
     // One output report from data; throws the int 208 when the channel is not open.
     int write(unsigned char* data, long length);
+    // True when the channel is open on this side but the USB library no longer has its pipe
+    // open: the device went away. A transfer that failed then failed for that reason.
+    bool deviceGone();
+    // Drops the input reports that arrived and were not read; returns how many.
+    long discardInput();
     bool isOpen() const { return opened.load(); }
     long getToken() const { return pipeToken; }
 

@@ -105,7 +105,8 @@ int CUsbHidRemote::write(unsigned char* data)
     const boost::shared_ptr<CUsbHidChannel> channel = getChannel();
     if (!channel)
         return ResponseRepository::KVE_CHANNEL_NOT_FOUND;
-    return channel->write(data, getOutputReportLength());
+    const int rc = channel->write(data, getOutputReportLength());
+    return rc != ResponseRepository::SUCCESS && channel->deviceGone() ? ResponseRepository::FATAL_ERROR : rc;
 }
 
 int CUsbHidRemote::read(unsigned char* buffer, long timeout)
@@ -113,7 +114,10 @@ int CUsbHidRemote::read(unsigned char* buffer, long timeout)
     const boost::shared_ptr<CUsbHidChannel> channel = getChannel();
     if (!channel)
         return ResponseRepository::KVE_CHANNEL_NOT_FOUND;
-    return channel->read(buffer, getInputReportLength(), timeout);
+    // A read on a pipe whose device is gone fails at once: that is the end of the remote, not a
+    // time-out to wait out again.
+    const int rc = channel->read(buffer, getInputReportLength(), timeout);
+    return rc != ResponseRepository::SUCCESS && channel->deviceGone() ? ResponseRepository::FATAL_ERROR : rc;
 }
 
 std::string CUsbHidRemote::getInfoString()
@@ -187,6 +191,16 @@ int CUsbHidRemote::finish(UsbCommand& cmd, int code)
 
 int CUsbHidRemote::runCommand(UsbCommand& cmd)
 {
+    // Without a channel nothing is sent or read: success would claim a transfer that never was.
+    const boost::shared_ptr<CUsbHidChannel> channel = getChannel();
+    if (!channel)
+        return ResponseRepository::KVE_CHANNEL_NOT_FOUND;
+    // Reports still queued from an answer nobody waits for any more (a cancelled or timed-out
+    // command) would open this command's answer. A command that sends nothing keeps them: it may
+    // collect the answer to the reports an earlier command sent.
+    if (!cmd.getSendingPackets().empty())
+        channel->discardInput();
+
     for (unsigned char* packet : cmd.getSendingPackets()) {
         const int rc = write(packet);
         if (rc != ResponseRepository::SUCCESS)

@@ -55,6 +55,8 @@ public:
     // The first channel, kept alive for the holder even if cleanup drops it meanwhile.
     boost::shared_ptr<CUsbHidChannel> getChannel();
     long getIoToken();
+    // One report through the first channel: 202 without a channel, 400 when it failed because
+    // the device went away, else the USB library's code.
     int write(unsigned char* data);
     int read(unsigned char* buffer, long timeout);
 

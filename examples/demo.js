@@ -1,21 +1,22 @@
 // The demo: a page that drives a remote from start to end.
 //   1. lists the remotes of the configured type,
-//   2. sends the first one a request and polls until its answer is in (by default: every report
-//      up to the end packet),
+//   2. sends the first one (or the one of device=ID) a request and polls until its answer is in
+//      (by default: every report up to the end packet),
 //   3. starts a request that waits for more reports than the remote sends, and cancels it,
 //   4. releases the remote and everything else the engine holds.
-//   page-runner examples/demo.js [vendor=4660] [product=22136] [request=HEX] [packets=-1] [end=FF]
+//   page-runner examples/demo.js [vendor=4660] [product=22136] [device=ID] [request=HEX] [packets=-1] [end=FF]
 load('common.js');
 
 var plugin = embed();
 console.log('plug-in version ' + plugin.getAttributeByKey('plugin_version'));
 
 var remotes = findRemotes(plugin);
-if (remotes.length === 0) {
-    console.log('no remotes found');
+var wanted = setting('device');
+var remote = wanted === '' ? remotes[0] : remotes.filter(function (r) { return r.device_id === wanted; })[0];
+if (!remote) {
+    console.log(wanted === '' ? 'no remotes found' : 'no remote with device_id=' + wanted);
     page.exit(1);
 } else {
-    var remote = remotes[0];
     console.log(remotes.length + ' remote(s); using device_id=' + remote.device_id + ' (vendor ' +
                 remote.vendor_id + ', product ' + remote.product_id + ', reports of ' +
                 remote.output_report_length + '/' + remote.input_report_length + ' bytes)');

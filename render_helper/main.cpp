@@ -5,5 +5,5 @@
 int main(int argc, char* argv[]) {
   CefMainArgs main_args(argc, argv);
   CefRefPtr<ClientApp> app(new ClientApp);
-  return CefExecuteProcess(main_args, app.get());
+  return CefExecuteProcess(main_args, app.get(), NULL);
 }

@@ -87,7 +87,7 @@ std::unique_ptr<RenderHost> RenderHost::StartInProcess(
   host->thread_ = std::thread([raw, app, arguments]() mutable {
     std::vector<char*> argv = Argv(arguments);
     raw->thread_exit_code_ =
-        CefExecuteProcess(CefMainArgs(static_cast<int>(arguments.size()), argv.data()), app);
+        CefExecuteProcess(CefMainArgs(static_cast<int>(arguments.size()), argv.data()), app, NULL);
   });
   host->running_ = true;
   if (!host->Start()) return nullptr;

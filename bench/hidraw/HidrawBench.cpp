@@ -255,13 +255,23 @@ void longAnswer(int runs)
                 verdict(apiMs / reports <= 1.10), verdict(pollingMs / reports <= 1.10));
 }
 
+// Lists the remotes and gives the device path of the first one ("" when there is none).
+std::string firstDevicePath(ISuperSimpleDummyEngine& engine)
+{
+    const std::string list = engine.getDevicesInfo();
+    const std::string key = "device_id=";
+    if (list.compare(0, key.size(), key) != 0)
+        return std::string();
+    return list.substr(key.size(), list.find(";;") - key.size());
+}
+
 // One engine command to its final answer, polled as fast as the caller can; true on success.
-bool engineCommand(ISuperSimpleDummyEngine& engine, const std::string& request, int packets, std::string* answer = nullptr)
+bool engineCommand(ISuperSimpleDummyEngine& engine, const std::string& device, const std::string& request, int packets,
+                   std::string* answer = nullptr)
 {
     for (bool first = true;; first = false) {
         char* response = nullptr;
-        // A uhid remote has no USB device above it: its device path is "-1".
-        const int code = engine.execute("-1", first ? request.c_str() : "", packets, response, "", 2000);
+        const int code = engine.execute(device, first ? request.c_str() : "", packets, response, "", 2000);
         if (code >= 0 && answer)
             *answer = response ? response : "";
         delete[] response;
@@ -301,14 +311,14 @@ void engineCommands(int rounds, int longAnswerRuns)
             }
             if (fd >= 0)
                 close(fd);
-            engine.getDevicesInfo();
+            const std::string device = firstDevicePath(engine);
             for (int i = 0; i < rounds; ++i) {
                 Clock::time_point start = Clock::now();
-                if (!engineCommand(engine, longRequest, reports))
+                if (!engineCommand(engine, device, longRequest, reports))
                     failed("engine command");
                 viaEngine.push_back(usSince(start));
                 start = Clock::now();
-                if (!engineCommand(engine, request, 1))
+                if (!engineCommand(engine, device, request, 1))
                     failed("engine command");
                 single.push_back(usSince(start));
             }
@@ -328,12 +338,12 @@ void engineCommands(int rounds, int longAnswerRuns)
 
     std::printf("answer of 64 reports at one per millisecond through the engine (the remote's own time: 64 ms):\n");
     UhidRemoteProcess longAnswer("id=long2,reply=64,delay=1,rate=1", false, {"long2"}, true);
-    engine.getDevicesInfo();
+    const std::string device = firstDevicePath(engine);
     std::vector<double> took;
     for (int run = 0; run < longAnswerRuns; ++run) {
         std::string answer;
         const Clock::time_point start = Clock::now();
-        if (!engineCommand(engine, request, 64, &answer) || answer.size() != 64 * 128)
+        if (!engineCommand(engine, device, request, 64, &answer) || answer.size() != 64 * 128)
             failed("engine answer of " + std::to_string(answer.size()) + " characters");
         took.push_back(usSince(start));
     }

@@ -14,7 +14,10 @@ class CefApp;
 // and the call returns -1 at once, leaving the work to the caller. A sub-process runs its role
 // ("--type=renderer" runs the render process until the browser process closes its channel) and
 // returns the exit code to use; the other sub-process roles have nothing to do and return 0.
-int CefExecuteProcess(const CefMainArgs& args, CefRefPtr<CefApp> application);
+// windows_sandbox_info is for Windows builds only (NULL elsewhere); it has no default, so a caller
+// that leaves it out does not compile here either.
+int CefExecuteProcess(const CefMainArgs& args, CefRefPtr<CefApp> application,
+                      void* windows_sandbox_info);
 
 // The application's handlers for the framework.
 class CefApp : public virtual CefBase {

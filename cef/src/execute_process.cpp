@@ -6,7 +6,8 @@
 #include "include/cef_app.h"
 #include "render_process.h"
 
-int CefExecuteProcess(const CefMainArgs& args, CefRefPtr<CefApp> application) {
+int CefExecuteProcess(const CefMainArgs& args, CefRefPtr<CefApp> application,
+                      void* /*windows_sandbox_info*/) {
   CefRefPtr<cef_stand_in::CommandLineImpl> command_line = new cef_stand_in::CommandLineImpl();
   command_line->InitFromArgv(args.argc, args.argv);
   command_line->SetReadOnly();

@@ -254,7 +254,10 @@ CefRefPtr<CefV8Value> V8ValueImpl::ExecuteFunction(CefRefPtr<CefV8Value> object,
   duk_context* ctx = engine_->ThreadFor(context.get());
   if (!duk_check_stack(ctx, static_cast<duk_idx_t>(arguments.size()) + 4)) return NULL;
   engine_->PushRef(ctx, ref_);
-  engine_->Push(ctx, object);
+  // Without a receiver the function runs on the context's global object, as V8 calls it (a
+  // strict-mode function sees the difference from undefined).
+  if (object.get()) engine_->Push(ctx, object);
+  else duk_push_global_object(ctx);
   for (const CefRefPtr<CefV8Value>& argument : arguments) engine_->Push(ctx, argument);
   engine_->EnterThread(ctx);
   bool ok = duk_pcall_method(ctx, static_cast<duk_idx_t>(arguments.size())) == DUK_EXEC_SUCCESS;

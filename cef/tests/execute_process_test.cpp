@@ -1,8 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <type_traits>
+#include <utility>
+
 #include "include/cef_app.h"
 
 namespace {
+
+// The real framework's entry point has no default for its sandbox argument: code that leaves it
+// out would compile here and not there. (The application type is a template parameter so that the
+// call is looked at only when asked.)
+template <typename App, typename = void>
+struct CallableWithoutSandboxInfo : std::false_type {};
+template <typename App>
+struct CallableWithoutSandboxInfo<App, decltype(void(CefExecuteProcess(std::declval<const CefMainArgs&>(),
+                                                                       std::declval<CefRefPtr<App>>())))>
+    : std::true_type {};
+static_assert(!CallableWithoutSandboxInfo<CefApp>::value, "CefExecuteProcess must take windows_sandbox_info");
 
 class EmptyApp : public CefApp {
   IMPLEMENT_REFCOUNTING(EmptyApp);
@@ -11,7 +25,7 @@ class EmptyApp : public CefApp {
 int Execute(std::vector<std::string> arguments) {
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(&argument[0]);
-  return CefExecuteProcess(CefMainArgs(static_cast<int>(argv.size()), argv.data()), new EmptyApp);
+  return CefExecuteProcess(CefMainArgs(static_cast<int>(argv.size()), argv.data()), new EmptyApp, NULL);
 }
 
 TEST(CefExecuteProcess, AnswersByProcessType) {

@@ -136,6 +136,23 @@ TEST_F(ScriptEngineTest, ThrowingPropertyAccessBecomesTheValuesException) {
   EXPECT_TRUE(thrower->HasException());
 }
 
+TEST_F(ScriptEngineTest, FunctionCalledWithoutAReceiverRunsOnTheGlobalObject) {
+  Eval("var marker = 'global';"
+       "function strictProbe() { 'use strict'; return this === undefined ? 'undefined' : this.marker; }"
+       "function sloppyProbe() { return this.marker; }");
+  CefRefPtr<CefV8Value> global = context_->GetGlobal();
+  for (const char* probe : {"strictProbe", "sloppyProbe"}) {
+    CefRefPtr<CefV8Value> result = global->GetValue(probe)->ExecuteFunction(NULL, CefV8ValueList());
+    ASSERT_TRUE(result.get()) << probe;
+    EXPECT_EQ("global", result->GetStringValue().ToString()) << probe;
+  }
+  // A receiver that is given is the one used.
+  CefRefPtr<CefV8Value> own = Eval("({marker: 'own'})");
+  CefRefPtr<CefV8Value> result = global->GetValue("strictProbe")->ExecuteFunction(own, CefV8ValueList());
+  ASSERT_TRUE(result.get());
+  EXPECT_EQ("own", result->GetStringValue().ToString());
+}
+
 TEST_F(ScriptEngineTest, ContextsHaveTheirOwnGlobalsAndObjectsDieWithThem) {
   CefRefPtr<V8ContextImpl> other = new V8ContextImpl(engine_, NULL, NULL);
   Eval("var shared = 'first';");

@@ -49,9 +49,14 @@ TEST(ResponseRepository, EveryCodeHasItsExactText)
         {211, "KVE cannot cleanup the remote"},
         {300, "Error in plugin"},
     };
-    EXPECT_EQ(27u, expected.size());
-    for (const auto& entry : expected)
-        EXPECT_EQ(entry.second, ResponseRepository::getErrorText(entry.first)) << "code " << entry.first;
+    // Every code from -1000 to 1000 that has a text is one of these, with its text.
+    std::map<int, std::string> found;
+    for (int code = -1000; code <= 1000; ++code) {
+        const std::string text = ResponseRepository::getErrorText(code);
+        if (!text.empty())
+            found[code] = text;
+    }
+    EXPECT_EQ(expected, found);
     EXPECT_EQ("", ResponseRepository::getErrorText(1234));
 }
 

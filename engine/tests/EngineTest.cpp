@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
+#include <iostream>
 #include <map>
 #include <thread>
 
 #include "EngineDriver.h"
 #include "SimConfigFile.h"
+#include "WorkerCpu.h"
 #include "response/ResponseRepository.h"
 
 using namespace engine_test;
@@ -210,12 +213,49 @@ TEST_F(Engine, UnpluggedRemoteDisappearsWithItsCommand)
     EXPECT_EQ(hexRequest(64, 5), o.final.text);
 }
 
-TEST_F(Engine, RemoteVanishingMidAnswerEndsItsCommandWithAFailure)
+TEST_F(Engine, RemoteGoneDuringACommandEndsItAtOnceWith400WhateverItsTimeOut)
 {
-    plug("id=a, location=0x14100000, reply=5, rate=5, vanish=2");
-    const Outcome o = run(engine(), A, hexRequest(64, 6).c_str(), 5, "", 1000);
-    EXPECT_TRUE(o.final.code == 102 || o.final.code == 400 || o.final.code == 201) << o.final.text;
-    EXPECT_EQ("", engine().getDevicesInfo());
+    const std::string fatal = "{{400|Fatal error occurred, system should be refreshed}}";
+    const struct { const char* remote; int requestBytes; int packets; } cases[] = {
+        {"reply=5, rate=5, vanish=2", 4, 5},   // in the middle of its answer
+        {"reply=5, vanish=1", 4, 5},           // right after its first report
+        {"reply=5, vanish=0", 4, 1},           // before its first report
+        {"reply=5, vanish=0", 8, 1},           // before the second output report is sent
+    };
+    for (const auto& c : cases) {
+        for (const long timeout : {0L, 999L, 10000000000L, LONG_MAX}) {
+            SCOPED_TRACE(std::string(c.remote) + ", " + std::to_string(c.requestBytes) + " bytes, time-out " +
+                         std::to_string(timeout));
+            plug(std::string("id=a, location=0x14100000, in=4, out=4, ") + c.remote);
+            const Outcome o = run(engine(), A, hexRequest(c.requestBytes, 6).c_str(), c.packets, "", timeout);
+            EXPECT_EQ(400, o.final.code);
+            EXPECT_EQ(fatal, o.final.text);
+            EXPECT_EQ("", engine().getDevicesInfo());
+            plug("");
+        }
+    }
+}
+
+TEST_F(Engine, RemovedRemotesLongTimeOutNeitherSpinsTheWorkerNorDelaysAnotherRemote)
+{
+    plug("id=a, location=0x14100000, reply=5, rate=5, vanish=2; id=b, location=0x14200000");
+    const double cpuBefore = workerCpuSeconds();
+    ASSERT_GE(cpuBefore, 0) << "no engine worker thread found";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(-2, execute(engine(), A, hexRequest(64, 11).c_str(), 5, "", 10000000000L).code);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));   // a's command is running
+    const std::string request = hexRequest(64, 12);
+    const Outcome b = run(engine(), B, request.c_str(), 1, "", 1000);
+    const double bWaited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const Answer a = finish(engine(), A);
+    const double cpu = workerCpuSeconds() - cpuBefore;
+    std::cout << "removed remote, time-out 10^10 ms: worker CPU " << cpu << " s; the other remote's answer after "
+              << bWaited << " s" << std::endl;
+    EXPECT_EQ(400, a.code);
+    EXPECT_EQ(request, b.final.text);
+    // The exchange itself costs the worker a few milliseconds; spinning through the time-out
+    // costs it seconds, however loaded the machine (it is work, not waiting).
+    EXPECT_LT(cpu, 0.5);
 }
 
 TEST_F(Engine, CleanupDuringACommandBringsTheRemoteBackWithFreshChannels)
@@ -273,8 +313,42 @@ TEST_F(Engine, RemoteWithoutAnOpenChannelIsListedWithZeroLengthsAndAnswers202)
 {
     const std::string list = plug("id=a, location=0x14100000, open=fail");
     EXPECT_NE(std::string::npos, list.find(";;input_report_length=0;;output_report_length=0;;"));
-    EXPECT_EQ("{{202|USB Communication channel not found}}", run(engine(), A, "00", 1, "", 1000).final.text);
-    EXPECT_EQ(0, run(engine(), A, "00", 0, "", 1000).final.code);   // no report to write, none to read
+    // Also a command that reads nothing: nothing could be sent either.
+    for (const int packets : {1, 0}) {
+        const Outcome o = run(engine(), A, "00", packets, "", 1000);
+        EXPECT_EQ(202, o.final.code) << packets;
+        EXPECT_EQ("{{202|USB Communication channel not found}}", o.final.text);
+    }
+}
+
+TEST_F(Engine, RestOfAnAbandonedAnswerDoesNotOpenTheNextAnswer)
+{
+    // The first command leaves reports of its answer unread: by its count, by a cancel.
+    const struct { const char* remote; int packets; bool cancel; } cases[] = {
+        {"reply=4", 1, false},
+        {"reply=20, rate=2", 20, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.remote);
+        plug(std::string("id=a, location=0x14100000, in=4, out=4, ") + c.remote);
+        EXPECT_EQ(-2, execute(engine(), A, "01020304", c.packets, "", 5000).code);
+        if (c.cancel) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            char* response = nullptr;
+            engine().cancel(A, response);
+            delete[] response;
+        }
+        finish(engine(), A);
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));   // the whole answer has come
+        EXPECT_EQ("0A0B0C000A0B0C01", run(engine(), A, "0A0B0C0D", 2, "", 1000).final.text);
+    }
+}
+
+TEST_F(Engine, CommandThatSendsNothingCollectsTheAnswerToAnEarlierOne)
+{
+    plug("id=a, location=0x14100000, in=4, out=4, reply=2");
+    EXPECT_EQ("", run(engine(), A, "0A0B0C0D", 0, "", 1000).final.text);   // write only
+    EXPECT_EQ("0A0B0C000A0B0C01", run(engine(), A, "", 2, "", 1000).final.text);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 using quorvex::lumora::client::corvane::superstupiddummyengine::UsbCommand;
@@ -141,26 +140,6 @@ TEST(UsbCommand, AnswerTextFollowsTheResult)
     EXPECT_FALSE(command.isCanceled());
     command.cancel();
     EXPECT_TRUE(command.isCanceled());
-}
-
-TEST(UsbCommand, FinalResultPublishesThePacketsBeforeIt)
-{
-    for (int round = 0; round < 50; ++round) {
-        UsbCommand command("", 20, 4, 4, "");
-        std::thread worker([&command] {
-            command.setResult(-1);
-            for (int i = 0; i < 20; ++i) {
-                unsigned char* p = packet({i, i, i, i});
-                command.addReceivingPacket(p);
-            }
-            command.setErrorText("");
-            command.setResult(0);
-        });
-        while (command.getResult() < 0)
-            std::this_thread::yield();
-        EXPECT_EQ(160u, answer(command).size());
-        worker.join();
-    }
 }
 
 } // namespace

@@ -52,6 +52,8 @@ namespace {
 
 typedef std::chrono::steady_clock Clock;
 
+const long kMostReportsDiscarded = 1024;
+
 bool deviceGone(int error) { return error == ENODEV || error == EIO || error == ENXIO; }
 
 // Removal shows on the descriptor even while nothing is transferring.
@@ -132,6 +134,48 @@ void CLinuxHidIoPipe::close()
     }
     if (closing)
         closing->end();
+}
+
+bool CLinuxHidIoPipe::isOpen()
+{
+    const std::shared_ptr<Connection> open = connection();
+    if (!open || open->ended() || !m_IsOpen.load())
+        return false;
+    // Removal shows on the descriptor before any transfer meets it.
+    if (hungUp(open->device())) {
+        markGone(open);
+        return false;
+    }
+    return true;
+}
+
+long CLinuxHidIoPipe::discardInput()
+{
+    // A read in progress takes the waiting reports itself.
+    std::unique_lock<std::mutex> oneReader(m_readers, std::try_to_lock);
+    if (!oneReader.owns_lock())
+        return 0;
+    const std::shared_ptr<Connection> open = connection();
+    if (!open || open->ended())
+        return 0;
+    m_readScratch.resize(static_cast<std::size_t>(m_InputReportSize) + 1);
+    // The descriptor is non-blocking: each read() takes one waiting report, or fails with EAGAIN
+    // once none is left. The kernel keeps a few dozen; the bound keeps a device that reports
+    // without pause from holding the caller here.
+    long dropped = 0;
+    while (dropped < kMostReportsDiscarded) {
+        const ssize_t got = ::read(open->device(), m_readScratch.data(), m_readScratch.size());
+        if (got > 0) {
+            ++dropped;
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && deviceGone(errno))
+            markGone(open);
+        break;
+    }
+    return dropped;
 }
 
 void CLinuxHidIoPipe::markGone(const std::shared_ptr<Connection>& gone)

@@ -1,6 +1,7 @@
 #include "HidrawSysfs.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,8 @@ namespace {
 
 // A report descriptor is at most 4096 bytes (HID_MAX_DESCRIPTOR_SIZE).
 const std::size_t kMaxDescriptorBytes = 4096;
+
+const long kHidBusBluetooth = 0x0005;
 
 bool readFile(const std::string& path, std::string* content, std::size_t limit = 4096)
 {
@@ -94,6 +97,40 @@ std::string parentOf(const std::string& path)
 {
     const std::string::size_type slash = path.find_last_of('/');
     return slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The value of one KEY= line of a uevent file; empty when it has none.
+std::string ueventValue(const std::string& uevent, const std::string& key)
+{
+    std::istringstream lines(uevent);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, key.size() + 1, key + "=") == 0)
+            return trimmed(line.substr(key.size() + 1));
+    }
+    return std::string();
+}
+
+// A Bluetooth address as HID_UNIQ gives it: six hexadecimal bytes separated by ':'.
+bool parseBluetoothAddress(const std::string& text, long* address)
+{
+    if (text.size() != 17)
+        return false;
+    long value = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (i % 3 == 2) {
+            if (c != ':')
+                return false;
+            continue;
+        }
+        const unsigned char digit = static_cast<unsigned char>(c);
+        if (!std::isxdigit(digit))
+            return false;
+        value = value << 4 | (std::isdigit(digit) ? digit - '0' : std::tolower(digit) - 'a' + 10);
+    }
+    *address = value;
+    return true;
 }
 
 // HID_ID=<bus>:<vendor>:<product>, each in hexadecimal.
@@ -185,6 +222,26 @@ long usbLocationId(long busNumber, const std::string& portChain)
     return location;
 }
 
+long nonUsbLocationId(const std::string& hidDevice, const std::string& uniq)
+{
+    const long kInstanceLocation = 1L << 48;
+    const long kBluetoothLocation = 2L << 48;
+    // BBBB:VVVV:PPPP.NNNN, every part hexadecimal.
+    const std::string::size_type dot = hidDevice.rfind('.');
+    if (hidDevice.size() < 15 || hidDevice[4] != ':' || dot == std::string::npos)
+        return -1;
+    long bus = -1;
+    if (!parseNumber(hidDevice.substr(0, 4), 16, &bus))
+        return -1;
+    long address = 0;
+    if (bus == kHidBusBluetooth && parseBluetoothAddress(uniq, &address))
+        return kBluetoothLocation | address;
+    long instance = -1;
+    if (!parseNumber(hidDevice.substr(dot + 1), 16, &instance) || instance > 0xFFFFFFFFL)
+        return -1;
+    return kInstanceLocation | instance;
+}
+
 std::string hidrawKey(const LinuxRoots& roots, const std::string& name)
 {
     // The class entry is a relative link into the device tree, whose folders are no links: one
@@ -240,6 +297,9 @@ bool describeHidraw(const LinuxRoots& roots, const std::string& name, HidrawInte
                 hidraw.productId = product;
             }
         }
+    } else if (!hidDevice.empty()) {
+        hidraw.location = nonUsbLocationId(std::filesystem::path(hidDevice).filename().string(),
+                                           ueventValue(uevent, "HID_UNIQ"));
     }
     *out = hidraw;
     return true;

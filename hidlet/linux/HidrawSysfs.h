@@ -36,7 +36,7 @@ struct HidrawInterface
     long vendorId = -1;
     long productId = -1;
     long version = -1;      // bcdDevice of the USB device above; -1 without one
-    long location = -1;     // see usbLocationId; -1 without a USB device above
+    long location = -1;     // see usbLocationId and nonUsbLocationId; -1 when neither applies
     bool descriptorRead = false;
     ReportLayout layout;
 
@@ -59,6 +59,17 @@ bool describeHidraw(const LinuxRoots& roots, const std::string& name, HidrawInte
 // The location id of a USB device: the bus number in bits 24 and up, then one nibble per port of
 // its port chain ("1.4.2"), the first at bits 20-23, going down. -1 for a bus number below 0.
 long usbLocationId(long busNumber, const std::string& portChain);
+
+// The location id of a HID device without a USB device above it (uhid, Bluetooth, I2C), so that
+// two such devices never share a device path. It is one of its own for as long as the device
+// stays, and it lies above the 32 bits that every USB location id fits in:
+//   Bluetooth (HID bus 0005) with an address in HID_UNIQ:  2 << 48 | the 48-bit address, so the
+//                                                         remote keeps its path when it reconnects;
+//   any other:                                            1 << 48 | its HID instance number (the
+//                                                         hexadecimal NNNN of BBBB:VVVV:PPPP.NNNN).
+// hidDevice is the HID device's folder name, uniq the HID_UNIQ of its uevent (may be empty).
+// -1 when neither can be read.
+long nonUsbLocationId(const std::string& hidDevice, const std::string& uniq);
 
 // Whether the open descriptor is still the character device that the key names (and not a
 // device that took over its hidrawN after a removal).

@@ -101,6 +101,27 @@ bool CSimIoPipe::writeMultiplePackets(const std::vector<unsigned char*>& packets
     return true;
 }
 
+bool CSimIoPipe::isOpen()
+{
+    std::lock_guard<std::mutex> hold(m_device->lock());
+    return m_IsOpen && m_device->presentLocked(SimDevice::Clock::now());
+}
+
+long CSimIoPipe::discardInput()
+{
+    std::lock_guard<std::mutex> hold(m_device->lock());
+    if (!m_IsOpen)
+        return 0;
+    // Reports of the queue that are not due yet are still on their way from the remote.
+    const SimDevice::Clock::time_point now = SimDevice::Clock::now();
+    long dropped = 0;
+    while (!m_queue.empty() && m_queue.front().due <= now) {
+        m_queue.pop_front();
+        ++dropped;
+    }
+    return dropped;
+}
+
 void CSimIoPipe::close()
 {
     std::lock_guard<std::mutex> hold(m_device->lock());

@@ -25,6 +25,8 @@ public:
     bool readMultiplePackets(const std::vector<unsigned char*>& packets, long* count, long timeout) override;
     bool writeMultiplePackets(const std::vector<unsigned char*>& packets) override;
     void close() override;
+    bool isOpen() override;
+    long discardInput() override;
 
 private:
     struct Pending

@@ -47,6 +47,21 @@ Result fromDevice(long token, Result absent, Getter get)
     return device ? get(*device) : absent;
 }
 
+// A question to an attached pipe, asked outside the library's lock; any exception from the pipe
+// gives the same answer as a pipe that is not attached.
+template <typename Result, typename Question>
+Result onPipe(long token, Result absent, Question ask)
+{
+    boost::shared_ptr<AIoPipe> pipe = attachedPipe(token);
+    if (!pipe)
+        return absent;
+    try {
+        return ask(*pipe);
+    } catch (...) {
+        return absent;
+    }
+}
+
 template <typename T>
 T* newArray(const std::vector<T>& values)
 {
@@ -235,6 +250,16 @@ void CloseChannel(long pipeToken)
         pipe->close();
     } catch (const std::exception&) {
     }
+}
+
+bool IsChannelOpen(long pipeToken)
+{
+    return onPipe(pipeToken, false, [](AIoPipe& p) { return p.isOpen(); });
+}
+
+long DiscardInput(long pipeToken)
+{
+    return onPipe(pipeToken, 0L, [](AIoPipe& p) { return p.discardInput(); });
 }
 
 long Read(long pipeToken)

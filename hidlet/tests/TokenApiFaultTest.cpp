@@ -25,7 +25,8 @@ void raise(Fault fault)
 
 struct FakePipe : h::AIoPipe
 {
-    Fault onOpen = Fault::none, onClose = Fault::none, onRead = Fault::none, onWrite = Fault::none;
+    Fault onOpen = Fault::none, onClose = Fault::none, onRead = Fault::none, onWrite = Fault::none,
+          onQuery = Fault::none;
 
     bool initialize() override { raise(onOpen); return true; }
     long getInputReportSize() const override { return 4; }
@@ -40,6 +41,8 @@ struct FakePipe : h::AIoPipe
     }
     bool writeMultiplePackets(const std::vector<unsigned char*>&) override { raise(onWrite); return true; }
     void close() override { raise(onClose); }
+    bool isOpen() override { raise(onQuery); return true; }
+    long discardInput() override { raise(onQuery); return 2; }
 };
 
 struct FakeHidlet : h::AHidlet
@@ -128,11 +131,16 @@ protected:
 TEST_F(TokenLayer, ExceptionsFromAPipeBecomeCodesOrFalse)
 {
     unsigned char buffer[4];
+    EXPECT_TRUE(h::IsChannelOpen(m_pipeToken));
+    EXPECT_EQ(2, h::DiscardInput(m_pipeToken));
     for (Fault fault : {Fault::standard, Fault::other}) {
         m_pipe->onRead = fault;
         m_pipe->onWrite = fault;
+        m_pipe->onQuery = fault;
         EXPECT_EQ(101, h::Read(m_pipeToken, buffer, 4, 0));
         EXPECT_EQ(105, h::Write(m_pipeToken, buffer, 4));
+        EXPECT_FALSE(h::IsChannelOpen(m_pipeToken));   // a pipe that cannot tell is no use
+        EXPECT_EQ(0, h::DiscardInput(m_pipeToken));
     }
     m_pipe->onOpen = Fault::standard;
     m_pipe->onClose = Fault::standard;

@@ -197,11 +197,22 @@ TEST_F(TokenApi, TokensThatAreNotAttachedAreAnsweredAsNotFound)
         EXPECT_EQ(-7, count);
         h::AttachChannel(device, 424242);   // the pipe token is not even looked at
     }
+    // A pipe token is attached only through its attached device: the listed device's own pipe
+    // stays detached while the device is.
+    h::AttachDevice(listed);
+    const long pipe = pipesOf(listed).at(0);
+    h::DetachDevice(listed);
+    h::AttachChannel(listed, pipe);
+    EXPECT_EQ(0, h::GetInputPacketSize(pipe));
+    unsigned char report[64] = {0};
+    EXPECT_EQ(103, h::Read(pipe, report, 64, 0));
     for (long pipe : {0L, 424242L, listed}) {
         unsigned char buffer[64];
         EXPECT_EQ(0, h::GetInputPacketSize(pipe));
         EXPECT_EQ(0, h::GetOutputPacketSize(pipe));
         EXPECT_FALSE(h::OpenChannel(pipe));
+        EXPECT_FALSE(h::IsChannelOpen(pipe));
+        EXPECT_EQ(0, h::DiscardInput(pipe));
         h::CloseChannel(pipe);
         h::DetachChannel(pipe);
         EXPECT_EQ(103, h::Read(pipe, buffer, 64, 0));
@@ -211,9 +222,15 @@ TEST_F(TokenApi, TokensThatAreNotAttachedAreAnsweredAsNotFound)
         EXPECT_EQ("CloseChannelException", exceptionText([&] { h::Write(pipe, 1L); }));
         EXPECT_EQ("CloseChannelException", exceptionText([&] { h::Write(pipe, buffer, 0L, 64L); }));
     }
+    // Tokens that stand for nothing change nothing: an attached device stays attached.
+    const long device = list().at(0);
+    h::AttachDevice(device);
+    m_devices.push_back(device);
     h::AttachDevice(0);
     h::DetachDevice(0);
     h::DetachDevice(12345);
+    EXPECT_EQ(0, h::GetVendorId(0));
+    EXPECT_EQ(0x1234, h::GetVendorId(device));
 }
 
 TEST_F(TokenApi, PipeThatIsNotOpenFailsTransfersInsteadOfPretending)
@@ -357,6 +374,7 @@ TEST_F(TokenApi, RemovalOrCloseWakesAWaitingReadAtOnce)
             result = h::Read(c.pipe, buffer, 64, 60000);
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_TRUE(h::IsChannelOpen(c.pipe));
         if (unplug) {
             plug("");
             EXPECT_TRUE(list().empty());
@@ -365,6 +383,7 @@ TEST_F(TokenApi, RemovalOrCloseWakesAWaitingReadAtOnce)
         }
         reader.join();
         EXPECT_EQ(102, result.load());
+        EXPECT_FALSE(h::IsChannelOpen(c.pipe));   // what failed, failed for that
         EXPECT_LT(msSince(start), 30000) << "the read waited for its whole time-out";
         if (unplug) {
             EXPECT_FALSE(h::OpenChannel(c.pipe));   // the device is gone
@@ -372,6 +391,17 @@ TEST_F(TokenApi, RemovalOrCloseWakesAWaitingReadAtOnce)
         TearDown();
         SetUp();
     }
+}
+
+TEST_F(TokenApi, DiscardDropsTheReportsThatCameAndNotTheOnesOnTheirWay)
+{
+    const Channel c = openOnly("id=a, in=8, out=8, reply=2, delay=0, rate=300");
+    std::vector<unsigned char> out = {1, 2, 3, 4, 5, 6, 7, 8}, in(8, 0);
+    EXPECT_EQ(0, h::DiscardInput(c.pipe));
+    ASSERT_EQ(0, h::Write(c.pipe, out.data(), 8));
+    EXPECT_EQ(1, h::DiscardInput(c.pipe));   // the first came at once, the second is 300 ms away
+    ASSERT_EQ(0, h::Read(c.pipe, in.data(), 8, 1000));
+    EXPECT_EQ((std::vector<unsigned char>{1, 2, 3, 4, 5, 6, 7, 1}), in);
 }
 
 TEST_F(TokenApi, RemoteThatVanishesMidAnswerDeliversWhatItSentThenFails)
@@ -382,6 +412,7 @@ TEST_F(TokenApi, RemoteThatVanishesMidAnswerDeliversWhatItSentThenFails)
     EXPECT_EQ(0, h::Read(c.pipe, buffer.data(), 64, 1000));
     EXPECT_EQ(0, h::Read(c.pipe, buffer.data(), 64, 1000));
     EXPECT_EQ(102, h::Read(c.pipe, buffer.data(), 64, 1000));
+    EXPECT_FALSE(h::IsChannelOpen(c.pipe));
     EXPECT_EQ(106, h::Write(c.pipe, buffer.data(), 64));
     EXPECT_TRUE(list().empty());
 }

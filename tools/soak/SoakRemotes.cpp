@@ -23,6 +23,7 @@ const Kind kKinds[] = {
     {"slow", 64, 64, "2", 64, "", "delay=20, rate=40"},
     {"wrong-length", 64, 64, "2", 7, "", "length=7"},
     {"vanishing", 32, 32, "4", 32, "", "vanish=2, replug=30"},
+    {"gone-while-read", 16, 16, "4", 16, "", "vanish=1, replug=10"},
     {"small", 8, 8, "2", 8, "EE", ""},
     {"silent", 64, 64, "silent", 64, "", ""},
 };

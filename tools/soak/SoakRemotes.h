@@ -16,7 +16,8 @@ struct SoakRemote {
 };
 
 // One remote of each kind: echo, several reports closed by an end packet, slow, reports of the wrong
-// length, gone in the middle of an answer (and back shortly after), small reports, silent.
+// length, gone in the middle of an answer (and back shortly after), gone after the first report of
+// an answer that the page waits for with the longest time-out, small reports, silent.
 std::vector<SoakRemote> soakRemotes();
 
 // Writes the plugged remotes to `path` in one step (a listing never reads half a file).

@@ -7,8 +7,9 @@
 //
 // N page calls (default $SOAK_OPERATIONS, else 2000) with seed S (default $SOAK_SEED, else 1).
 // Prints the calls and commands made, the faults injected and the final answers by code. Exits 0
-// when all was sound; else 1 (an unsound answer or a command that never ended), 3 (the page did
-// not finish in time), 4 (browser memory or object references left behind) or 2 (usage).
+// when all was sound; else 1 (an unsound answer or a command that never ended, or an engine worker
+// that spent more than 5% of the run on the CPU), 3 (the page did not finish in time), 4 (browser
+// memory or object references left behind) or 2 (usage).
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@
 
 #include "PageRunner.h"
 #include "SoakRemotes.h"
+#include "WorkerCpu.h"
 
 namespace {
 
@@ -153,6 +155,7 @@ int main(int argc, char** argv)
               << remotes.size() << " simulated remotes" << std::endl;
     int code;
     long unplugged, pluggedBack;
+    const auto start = std::chrono::steady_clock::now();
     {
         PlugChanger changer(simulation, remotes, static_cast<unsigned>(settings.seed));
         code = page_runner::runPage(options, std::cout, std::cerr);
@@ -162,6 +165,19 @@ int main(int argc, char** argv)
     }
     std::cout << "soak: remotes unplugged " << unplugged << " times, plugged back " << pluggedBack << " times"
               << std::endl;
+
+    // The engine outlives the page (it lives as long as the process), so its worker can be looked
+    // at now. It mostly waits for reports: a sound run keeps it on the CPU for well under 1% of the
+    // run, also under the sanitizers. One that spins on a vanished remote burns CPU for as long as
+    // the command's time-out and the page's patience allow (10% of the run and more). A loaded
+    // machine only stretches the wall time of a sound run, so the bound cannot be missed for load.
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double workerCpu = engine_test::workerCpuSeconds();
+    std::cout << "soak: engine worker CPU " << workerCpu << " s in " << wall << " s" << std::endl;
+    if (code == page_runner::EXIT_OK && workerCpu > 0.05 * wall) {
+        std::cout << "soak: the engine's worker spent more than 5% of the run on the CPU" << std::endl;
+        code = page_runner::EXIT_PAGE_ERROR;
+    }
 
     unlink(simulation.c_str());
     unlink((simulation + ".next").c_str());

@@ -1,6 +1,7 @@
 // The engine through its factory, over the Linux backend, against uhid remotes on the kernel's own
 // HID stack. Each case runs with numbered (report id 1) and unnumbered reports.
 #include <chrono>
+#include <climits>
 #include <string>
 #include <thread>
 
@@ -16,8 +17,12 @@ using quorvex::lumora::client::corvane::superstupiddummyengine::SuperSimpleEngin
 
 namespace {
 
-// A uhid remote has no USB device above it: its device path reads "-1".
-const std::string kDevice = "-1";
+// A uhid remote has no USB device above it: its location id, and so its device path, is one of
+// its own above the 32 bits of USB location ids.
+bool isOwnLocation(const std::string& path)
+{
+    return !path.empty() && path.find_first_not_of("0123456789") == std::string::npos && std::stoll(path) > 0xFFFFFFFFLL;
+}
 
 class EngineVmTest : public ::testing::TestWithParam<bool>
 {
@@ -36,6 +41,14 @@ protected:
 
     static ISuperSimpleDummyEngine& engine() { return *SuperSimpleEngineFactory::createSuperSimpleDummyEngine(); }
 
+    // Lists the remotes; the device path of the only one.
+    static std::string onlyDevice()
+    {
+        const std::vector<std::string> paths = devicePaths(engine().getDevicesInfo());
+        EXPECT_EQ(1u, paths.size());
+        return paths.empty() ? std::string() : paths[0];
+    }
+
     bool numbered() const { return GetParam(); }
 
     // One report of hexadecimal digits: a numbered report starts with its id.
@@ -52,13 +65,16 @@ TEST_P(EngineVmTest, RunsACommandOfSeveralReportsUpToItsEndPacket)
     UhidRemoteProcess remote("id=many, reply=3, end=FFEE, rate=1, in=64, out=64", numbered(), {"many"});
     ASSERT_TRUE(remote.ready());
     const std::string list = engine().getDevicesInfo();
-    EXPECT_EQ(0u, list.find("device_id=-1;;token=")) << list;
+    const std::vector<std::string> paths = devicePaths(list);
+    ASSERT_EQ(1u, paths.size()) << list;
+    const std::string device = paths[0];
+    EXPECT_TRUE(isOwnLocation(device)) << list;
     EXPECT_NE(std::string::npos, list.find(";;vendor_id=4660;;product_id=22136;;input_report_length=64;;"
                                            "output_report_length=64;;bcd_version_number=-1||"));
 
     const std::string request = report("A1B2C3D4E5F6", 64);
     const std::string end = report("FFEE", 64);
-    const Outcome o = run(engine(), kDevice, request.c_str(), -1, end.c_str(), 2000);
+    const Outcome o = run(engine(), device, request.c_str(), -1, end.c_str(), 2000);
     ASSERT_EQ(0, o.final.code) << o.final.text;
     std::string expected;
     for (int k = 0; k < 3; ++k)
@@ -71,27 +87,98 @@ TEST_P(EngineVmTest, CancelEndsACommandThatWaitsForAnAnswer)
 {
     UhidRemoteProcess remote("id=quiet, reply=silent", numbered(), {"quiet"});
     ASSERT_TRUE(remote.ready());
-    engine().getDevicesInfo();
-    EXPECT_EQ(-2, execute(engine(), kDevice, report("0102", 64).c_str(), 1, "", 30000).code);
+    const std::string device = onlyDevice();
+    EXPECT_EQ(-2, execute(engine(), device, report("0102", 64).c_str(), 1, "", 30000).code);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     char* response = nullptr;
-    EXPECT_EQ(0, engine().cancel(kDevice, response));
+    EXPECT_EQ(0, engine().cancel(device, response));
     delete[] response;
-    EXPECT_EQ(600, finish(engine(), kDevice).code);
+    EXPECT_EQ(600, finish(engine(), device).code);
 }
 
 TEST_P(EngineVmTest, UnpluggedRemoteDisappearsFromTheListAndFromExecute)
 {
     UhidRemoteProcess remote("id=leaving, reply=silent", numbered(), {"leaving"});
     ASSERT_TRUE(remote.ready());
-    engine().getDevicesInfo();
-    EXPECT_EQ(-2, execute(engine(), kDevice, report("0102", 64).c_str(), 1, "", 30000).code);
+    const std::string device = onlyDevice();
+    EXPECT_EQ(-2, execute(engine(), device, report("0102", 64).c_str(), 1, "", 30000).code);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     remote.stop();
     EXPECT_EQ("", engine().getDevicesInfo());
-    const Answer gone = execute(engine(), kDevice, report("0102", 64).c_str(), 1, "", 0);
+    const Answer gone = execute(engine(), device, report("0102", 64).c_str(), 1, "", 0);
     EXPECT_EQ(201, gone.code);
     EXPECT_EQ("{{201|Lumora remote not found:in KVE::execute}}", gone.text);
+}
+
+TEST_P(EngineVmTest, RemoteUnpluggedDuringAReadEndsItsCommandAtOnceWith400)
+{
+    UhidRemoteProcess remote("id=unplugged, reply=3, rate=1, delay=200", numbered(), {"unplugged"});
+    ASSERT_TRUE(remote.ready());
+    const std::string device = onlyDevice();
+    // Whatever the time-out: the read fails because the device is gone, not for want of a report.
+    EXPECT_EQ(-2, execute(engine(), device, report("0102", 64).c_str(), 5, "", LONG_MAX).code);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    remote.stop();
+    const auto start = std::chrono::steady_clock::now();
+    const Answer a = finish(engine(), device);   // no listing in between: the engine finds out itself
+    EXPECT_EQ(400, a.code) << a.text;
+    EXPECT_EQ("{{400|Fatal error occurred, system should be refreshed}}", a.text);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+}
+
+TEST_P(EngineVmTest, RestOfAnAbandonedAnswerIsDroppedButAnAnswerToCollectIsKept)
+{
+    UhidRemoteProcess remote("id=talkative, reply=4", numbered(), {"talkative"});
+    ASSERT_TRUE(remote.ready());
+    const std::string device = onlyDevice();
+    const std::string first = report("A1A2", 64), second = report("B1B2", 64);
+    const auto answer = [](const std::string& request, int reports) {
+        std::string text;
+        for (int k = 0; k < reports; ++k)
+            text += request.substr(0, request.size() - 2) + "0" + std::to_string(k);
+        return text;
+    };
+    // The first command takes one report of four; the next one's answer is its own.
+    EXPECT_EQ(answer(first, 1), run(engine(), device, first.c_str(), 1, "", 2000).final.text);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(answer(second, 2), run(engine(), device, second.c_str(), 2, "", 2000).final.text);
+    // A command that only writes, then one that only reads: the answer waits for it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ("", run(engine(), device, first.c_str(), 0, "", 2000).final.text);
+    EXPECT_EQ(answer(first, 4), run(engine(), device, "", 4, "", 2000).final.text);
+}
+
+TEST_P(EngineVmTest, TwoRemotesHavePathsOfTheirOwnAndEachAnswersItsCommands)
+{
+    UhidRemoteProcess remotes("id=left, reply=echo; id=right, reply=2", numbered(), {"left", "right"});
+    ASSERT_TRUE(remotes.ready());
+    const std::vector<std::string> paths = devicePaths(engine().getDevicesInfo());
+    ASSERT_EQ(2u, paths.size());
+    EXPECT_NE(paths[0], paths[1]);
+    EXPECT_TRUE(isOwnLocation(paths[0]) && isOwnLocation(paths[1])) << paths[0] << " " << paths[1];
+    EXPECT_EQ(paths, devicePaths(engine().getDevicesInfo()));   // stable while they stay
+
+    // Which path is which remote shows in the answers: the echo remote sends the request back, the
+    // other one the request with its last byte set to the report's number (0 first).
+    std::string request = report("C1C2", 64);
+    request.replace(request.size() - 2, 2, "5A");
+    const std::string counted = request.substr(0, request.size() - 2) + "00";
+    std::string firstAnswers[2];
+    for (int round = 0; round < 3; ++round) {
+        for (const std::string& path : paths)   // both commands in flight at once
+            EXPECT_EQ(-2, execute(engine(), path, request.c_str(), 1, "", 1000).code);
+        std::string answers[2];
+        for (int i = 0; i < 2; ++i)
+            answers[i] = finish(engine(), paths[i]).text;
+        EXPECT_TRUE((answers[0] == request && answers[1] == counted) || (answers[0] == counted && answers[1] == request))
+            << answers[0] << " " << answers[1];
+        if (round == 0) {
+            firstAnswers[0] = answers[0];
+            firstAnswers[1] = answers[1];
+        }
+        EXPECT_EQ(firstAnswers[0], answers[0]);   // each path stays with its remote
+        EXPECT_EQ(firstAnswers[1], answers[1]);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Reports, EngineVmTest, ::testing::Values(false, true),

@@ -33,6 +33,12 @@ public:
     virtual bool writeMultiplePackets(const std::vector<unsigned char*>& packets) = 0;
     // Ends transfers; initialize() may open the pipe again.
     virtual void close() = 0;
+    // Whether transfers are possible: opened, not closed since, and its device still there. A
+    // transfer that failed on a pipe that is no longer open failed because of that.
+    virtual bool isOpen() = 0;
+    // Drops the input reports that have arrived and were not read yet (the rest of an answer
+    // nobody waits for any more); returns how many. Reports still on their way are not waited for.
+    virtual long discardInput() = 0;
 
     // The read time-out (ms) that allows for the given number of reports: 2000 + 100 per report.
     HIDLET_API static long getReadPacketTimeout(long packets);

@@ -42,6 +42,13 @@ HIDLET_API long GetInputPacketSize(long pipeToken);
 HIDLET_API long GetOutputPacketSize(long pipeToken);
 HIDLET_API bool OpenChannel(long pipeToken);
 HIDLET_API void CloseChannel(long pipeToken);
+// Whether an attached pipe is open for transfers: opened, not closed since, and its device still
+// there. False for a pipe that is not attached. A read or write that failed on a pipe that is no
+// longer open failed because the pipe was closed or its device went away, not for a time-out.
+HIDLET_API bool IsChannelOpen(long pipeToken);
+// Drops the input reports that have arrived on an open pipe and were not read yet; returns how
+// many (0 for a pipe that is not attached or not open). Never throws.
+HIDLET_API long DiscardInput(long pipeToken);
 
 // Reading byte by byte is not supported: -1 for an attached pipe; LogicException
 // "CloseChannelException" otherwise.

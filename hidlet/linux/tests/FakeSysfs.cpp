@@ -106,7 +106,10 @@ void FakeSysfs::addHidraw(const std::string& name, unsigned int instance, long v
     char uevent[160];
     std::snprintf(uevent, sizeof uevent, "DRIVER=hid-generic\nHID_ID=%04X:%08lX:%08lX\nHID_NAME=fake remote\n",
                   hidBus, vendor, product);
-    writeFile(hid / "uevent", uevent);
+    std::string lines = uevent;
+    if (usb && usb->overBluetooth && !usb->bluetoothAddress.empty())
+        lines += "HID_UNIQ=" + usb->bluetoothAddress + "\n";
+    writeFile(hid / "uevent", lines);
     if (!descriptor.empty())
         writeFile(hid / "report_descriptor", std::string(descriptor.begin(), descriptor.end()));
     const fs::path hidraw = hid / "hidraw" / name;

@@ -21,6 +21,9 @@ public:
         // The HID device is a Bluetooth one (HID bus 0005) whose controller is this USB device:
         // it hangs under bluetooth/hci0/hci0:256 of the adapter's USB interface.
         bool overBluetooth = false;
+        // Its Bluetooth address as the HID device's HID_UNIQ gives it ("aa:bb:cc:dd:ee:ff"); empty:
+        // none.
+        std::string bluetoothAddress = "";
     };
 
     // A fresh tree in a temporary folder, or in the given folder (emptied first).

@@ -35,23 +35,29 @@ TEST(HidrawSysfsTest, TakesIdentityAndLocationFromTheUsbDeviceAbove)
     EXPECT_EQ(65, hidraw.outputReportSize());
 }
 
-TEST(HidrawSysfsTest, WithoutAUsbDeviceAboveVersionAndLocationAreUnknown)
+TEST(HidrawSysfsTest, WithoutAUsbDeviceAboveTheLocationIsTheDevicesOwn)
 {
     FakeSysfs tree;
     tree.addHidraw("hidraw0", 1, 0x1234, 0x5678, remoteDescriptor(64, 64, false));
+    tree.addHidraw("hidraw4", 0x1A2B, 0x1234, 0x5678, remoteDescriptor(64, 64, false));
     const FakeSysfs::Usb noBcd{2, "3", -1};
     tree.addHidraw("hidraw1", 2, 0x1234, 0x5678, remoteDescriptor(64, 64, false), &noBcd);
-    // A Bluetooth remote reached through a USB adapter: the adapter's bus, port and version are
+    // Bluetooth remotes reached through a USB adapter: the adapter's bus, port and version are
     // not the remote's.
     FakeSysfs::Usb adapter{1, "4", 0x0100};
     adapter.overBluetooth = true;
+    adapter.bluetoothAddress = "a0:b1:c2:d3:e4:f5";
     tree.addHidraw("hidraw2", 3, 0x1234, 0x5678, remoteDescriptor(64, 64, false), &adapter);
+    adapter.bluetoothAddress.clear();
+    tree.addHidraw("hidraw3", 5, 0x1234, 0x5678, remoteDescriptor(64, 64, false), &adapter);
 
+    // uhid: the HID instance, above every USB location id. Two of them never share a path.
     const hidlet::HidrawInterface uhid = describe(tree, "hidraw0");
     EXPECT_EQ(0x1234, uhid.vendorId);
     EXPECT_EQ(-1, uhid.version);
-    EXPECT_EQ(-1, uhid.location);
-    EXPECT_EQ("-1", uhid.devicePath());
+    EXPECT_EQ(1L << 48 | 1, uhid.location);
+    EXPECT_EQ("281474976710657", uhid.devicePath());
+    EXPECT_EQ(1L << 48 | 0x1A2B, describe(tree, "hidraw4").location);
 
     const hidlet::HidrawInterface usb = describe(tree, "hidraw1");
     EXPECT_EQ(-1, usb.version);
@@ -61,8 +67,32 @@ TEST(HidrawSysfsTest, WithoutAUsbDeviceAboveVersionAndLocationAreUnknown)
     EXPECT_EQ(0x1234, bluetooth.vendorId);
     EXPECT_EQ(0x5678, bluetooth.productId);
     EXPECT_EQ(-1, bluetooth.version);
-    EXPECT_EQ(-1, bluetooth.location);
-    EXPECT_EQ("-1", bluetooth.devicePath());
+    EXPECT_EQ(2L << 48 | 0xA0B1C2D3E4F5L, bluetooth.location);
+    EXPECT_EQ(std::to_string(2L << 48 | 0xA0B1C2D3E4F5L), bluetooth.devicePath());
+    EXPECT_EQ(1L << 48 | 5, describe(tree, "hidraw3").location);   // no address: its instance
+}
+
+TEST(HidrawSysfsTest, LocationWithoutUsbComesFromTheAddressOrTheInstance)
+{
+    const struct { const char* hidDevice; const char* uniq; long location; } cases[] = {
+        {"0003:1234:5678.0001", "", 1L << 48 | 1},
+        {"0018:1234:5678.FFFFFFFF", "", 1L << 48 | 0xFFFFFFFFL},            // I2C, the widest instance
+        {"0003:1234:5678.0002", "a0:b1:c2:d3:e4:f5", 1L << 48 | 2},         // an address, but not Bluetooth
+        {"0005:1234:5678.0003", "A0:B1:C2:D3:E4:F5", 2L << 48 | 0xA0B1C2D3E4F5L},
+        {"0005:1234:5678.0003", "ff:ff:ff:ff:ff:ff", 2L << 48 | 0xFFFFFFFFFFFFL},
+        {"0005:1234:5678.0004", "a0:b1:c2:d3:e4", 1L << 48 | 4},            // no address: the instance
+        {"0005:1234:5678.0004", "a0-b1-c2-d3-e4-f5", 1L << 48 | 4},
+        {"0005:1234:5678.0004", "g0:b1:c2:d3:e4:f5", 1L << 48 | 4},
+        {"0003:1234:5678.100000000", "", -1},                               // wider than 32 bits
+        {"0003:1234:5678", "", -1},
+        {"uhid", "", -1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.location, hidlet::nonUsbLocationId(c.hidDevice, c.uniq)) << c.hidDevice << " " << c.uniq;
+        if (c.location >= 0) {
+            EXPECT_GT(c.location, 0xFFFFFFFFL);   // where no USB location id can be
+        }
+    }
 }
 
 TEST(HidrawSysfsTest, ReportSizesFallBackWhenTheDescriptorDoesNotTell)

@@ -157,6 +157,10 @@ typedef enum {
     NPNURLVProxy
 } NPNURLVariable;
 
+// On Unix a few of the variables below carry this bit on top of their number (the mark of the
+// GCC 3 C++ ABI): browsers built that way ask for and answer to these values only.
+#define NP_ABI_MASK 0x10000000
+
 // Variables the browser asks a plug-in for (NPP_GetValue) or a plug-in sets (NPN_SetValue).
 typedef enum {
     NPPVpluginNameString = 1,
@@ -166,7 +170,7 @@ typedef enum {
     NPPVjavaClass = 5,
     NPPVpluginWindowSize = 6,
     NPPVpluginTimerInterval = 7,
-    NPPVpluginScriptableInstance = 10,
+    NPPVpluginScriptableInstance = (10 | NP_ABI_MASK),
     NPPVpluginScriptableIID = 11,
     NPPVjavascriptPushCallerBool = 12,
     NPPVpluginKeepLibraryInMemory = 13,
@@ -192,10 +196,10 @@ typedef enum {
     NPNVjavascriptEnabledBool = 4,
     NPNVasdEnabledBool = 5,
     NPNVisOfflineBool = 6,
-    NPNVserviceManager = 10,
-    NPNVDOMElement = 11,
-    NPNVDOMWindow = 12,
-    NPNVToolkit = 13,
+    NPNVserviceManager = (10 | NP_ABI_MASK),
+    NPNVDOMElement = (11 | NP_ABI_MASK),
+    NPNVDOMWindow = (12 | NP_ABI_MASK),
+    NPNVToolkit = (13 | NP_ABI_MASK),
     NPNVSupportsXEmbedBool = 14,
     NPNVWindowNPObject = 15,
     NPNVPluginElementNPObject = 16,

@@ -97,7 +97,8 @@ TEST_F(HidletListTest, DescribesEachInterfaceAndWhatTheLibraryHandsOutForThePair
     EXPECT_TRUE(has(keyboard, "candidate: no: not usage page 0xff00, usage 1")) << keyboard;
 
     const std::string other = blockOf(run.out, "hidraw2");
-    EXPECT_TRUE(has(other, "version -1  location -1 (device path \"-1\")")) << other;
+    // A uhid device: no version, a location of its own from its HID instance (3).
+    EXPECT_TRUE(has(other, "version -1  location 281474976710659 (device path \"281474976710659\")")) << other;
     EXPECT_TRUE(has(other, "reports: input 64, output 32 bytes (unnumbered)")) << other;
     EXPECT_TRUE(has(other, "candidate: no: 1234:9999 is not among the given pairs")) << other;
 

@@ -122,9 +122,13 @@ TEST_P(HidrawVmTest, ListsOnlySupportedRemotesWithTheirIdentityAndKeepsTheirToke
     OpenRemote remote(first[0]);
     EXPECT_EQ(kVendor, hidlet::GetVendorId(remote.device));
     EXPECT_EQ(kProduct, hidlet::GetProductId(remote.device));
-    // A uhid device has no USB device above it: no version, no location.
+    // A uhid device has no USB device above it: no version, and a location of its own from its HID
+    // instance, above the 32 bits of USB location ids.
     EXPECT_EQ(-1, hidlet::GetVersionNumber(remote.device));
-    EXPECT_EQ("-1", hidlet::GetHidletPath(remote.device));
+    const std::string path = hidlet::GetHidletPath(remote.device);
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(std::string::npos, path.find_first_not_of("0123456789")) << path;
+    EXPECT_EQ(1LL << 48, std::stoll(path) & ~0xFFFFFFFFLL) << path;
     EXPECT_EQ(32, remote.inputSize());
     EXPECT_EQ(16, remote.outputSize());
     EXPECT_TRUE(hidlet::OpenChannel(remote.pipe));
