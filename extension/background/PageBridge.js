@@ -156,12 +156,15 @@ export class PageBridge {
     }
   }
 
-  // The host's port answered every call it had with the defined error; the commands the host
-  // followed, and the calls held for them, end the same way.
+  // The host's port answered every call it had with the defined error. The commands the host
+  // followed end the same way: their frames get that error as the final answer, and the calls
+  // held for them are answered with it.
   hostGone() {
-    const commands = [...this.commands.values()];
+    const commands = [...this.commands];
     this.commands.clear();
-    for (const command of commands) {
+    for (const [deviceId, command] of commands) {
+      if (command.state === 'running' && command.frame)
+        command.frame.post({ type: 'event', name: 'answer', detail: { deviceId, result: HOST_DISCONNECTED } });
       for (const held of command.held)
         held.resolve({ error: HOST_DISCONNECTED });
     }

@@ -15,4 +15,8 @@ async function answer(allow) {
 
 document.getElementById('allow').addEventListener('click', () => answer(true));
 document.getElementById('deny').addEventListener('click', () => answer(false));
+document.getElementById('manage').addEventListener('click', (event) => {
+  event.preventDefault();
+  api.runtime.openOptionsPage();
+});
 document.getElementById('deny').focus();

@@ -219,14 +219,17 @@ describe('PageBridge', () => {
     assert.deepEqual(host.names(), ['cancelCommand ["7"]']);
   });
 
-  it('ends held calls with the defined error when the host goes', async () => {
+  it('ends running commands and held calls with the defined error when the host goes', async () => {
     const { host, bridge, a, b, call } = setup();
     await call(a, 'performOperation', OP, NEW);
+    await call(b, 'performOperation', ['8', 'AA', 1, 5000, ''], NEW);
     bridge.frameGone(a);
     const held = call(b, 'performOperation', OP);
     await tick();
     host.gone();
     assert.deepEqual(await held, { error: HOST_DISCONNECTED });
+    assert.deepEqual(b.got, [{ type: 'event', name: 'answer', detail: { deviceId: '8', result: HOST_DISCONNECTED } }]);
+    assert.deepEqual(a.got, []);
   });
 });
 

@@ -11,6 +11,7 @@ import puppeteer from 'puppeteer-core';
 
 import { extensionIds } from './extensionIds.mjs';
 
+const FIREFOX_EXTENSION_UUID = '6b1f4f0e-2c1d-4a57-9a55-3d0c2f6a7e10';
 const EXECUTABLES = { chromium: '/usr/bin/chromium', firefox: '/usr/bin/firefox-esr' };
 
 // Chromium reads the administrator's policies from this folder only; a session that writes a
@@ -65,10 +66,14 @@ function removeStalePolicies() {
   }
 }
 
+// Whether this user may put a policy file for Chromium in place (root may; others are not
+// asked for a password).
 export function chromiumPolicyWritable() {
+  let dir = CHROMIUM_POLICY_DIR;
+  while (!fs.existsSync(dir))
+    dir = path.dirname(dir);
   try {
-    fs.mkdirSync(CHROMIUM_POLICY_DIR, { recursive: true });
-    fs.accessSync(CHROMIUM_POLICY_DIR, fs.constants.W_OK);
+    fs.accessSync(dir, fs.constants.W_OK);
     return true;
   } catch (e) {
     return false;
@@ -125,7 +130,12 @@ export class BrowserSession {
     delete env.DISPLAY;
     const common = { executablePath: wrapper, headless: true, userDataDir: this.profile, env, protocolTimeout: 60000 };
     if (this.kind === 'chromium') {
-      this.browser = await puppeteer.launch({ ...common, pipe: true, enableExtensions: true, args: CHROMIUM_ARGS });
+      // Loaded at start, not installed later: Chromium applies an administrator's policy only to
+      // the extensions it starts with.
+      this.browser = await puppeteer.launch({
+        ...common, pipe: true, enableExtensions: true,
+        args: [...CHROMIUM_ARGS, `--load-extension=${this.extensionDir}`],
+      });
     } else {
       this.browser = await puppeteer.launch({
         ...common,
@@ -137,11 +147,13 @@ export class BrowserSession {
           'datareporting.policy.dataSubmissionEnabled': false,
           'toolkit.telemetry.enabled': false,
           'browser.shell.checkDefaultBrowser': false,
+          // A fixed internal id, so that the extension's pages have a known address.
+          'extensions.webextensions.uuids': JSON.stringify({ [this.ids.firefox]: FIREFOX_EXTENSION_UUID }),
         },
       });
     }
     this.pid = this.browser.process()?.pid ?? null;
-    this.extensionId = await this.browser.installExtension(this.extensionDir);
+    this.extensionId = this.kind === 'chromium' ? this.ids.chromium : await this.browser.installExtension(this.extensionDir);
   }
 
   writeHostManifests() {
@@ -167,8 +179,18 @@ export class BrowserSession {
       return;
     }
     removeStalePolicies();
+    this.policyDirsMade = [];
+    for (let dir = CHROMIUM_POLICY_DIR; !fs.existsSync(dir); dir = path.dirname(dir))
+      this.policyDirsMade.push(dir);
     this.policyFile = path.join(CHROMIUM_POLICY_DIR, `${POLICY_PREFIX}${process.pid}-${path.basename(this.dir)}.json`);
     writeJson(this.policyFile, { '3rdparty': { extensions: { [this.ids.chromium]: this.managed } } });
+  }
+
+  // The address of a page of the extension itself (options, prompt).
+  extensionUrl(file) {
+    const base = this.kind === 'chromium'
+      ? `chrome-extension://${this.ids.chromium}/` : `moz-extension://${FIREFOX_EXTENSION_UUID}/`;
+    return base + file.replace(/^\//, '');
   }
 
   // A page that has the extension's scripts: a new tab at the URL.
@@ -204,10 +226,19 @@ export class BrowserSession {
     return (out.stdout ?? '').split('\n').filter(Boolean).map(Number);
   }
 
+  // Leaves the policy folders as they were: the file goes, and so do the folders made for it
+  // if nothing else was put there meanwhile.
   removePolicy() {
-    if (this.policyFile) {
-      fs.rmSync(this.policyFile, { force: true });
-      this.policyFile = null;
+    if (!this.policyFile)
+      return;
+    fs.rmSync(this.policyFile, { force: true });
+    this.policyFile = null;
+    for (const dir of this.policyDirsMade) {
+      try {
+        fs.rmdirSync(dir);
+      } catch (e) {
+        break;
+      }
     }
   }
 

@@ -34,7 +34,13 @@ export class PageServer {
   }
 
   async serve(request, response) {
-    const name = decodeURIComponent(new URL(request.url, this.origin).pathname);
+    let name;
+    try {
+      name = decodeURIComponent(new URL(request.url, this.origin).pathname);
+    } catch (e) {
+      response.writeHead(400).end();
+      return;
+    }
     const file = path.join(this.root, name.endsWith('/') ? `${name}index.html` : name);
     if (!file.startsWith(this.root + path.sep) && file !== this.root) {
       response.writeHead(403).end();

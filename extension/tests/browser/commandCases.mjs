@@ -1,0 +1,144 @@
+// Commands through the extension and the host: listing, a long answer, cancel, cleanup, two
+// tabs at once, a tab closed and the host killed while a command runs.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import { it } from 'node:test';
+
+import { END, R, numbered, simDescription } from './remotes.mjs';
+
+const NEW = '{{-2|New command created}}';
+const CANCELLED = '{{600|Cancel command}}';
+const CANCEL_DONE = '{{0|Command executed successfully:in KVE::cancel}}';
+const HOST_DISCONNECTED = '{{300|Error in plugin:host disconnected}}';
+
+function numberedAnswer(count) {
+  let out = '';
+  for (let k = 1; k <= count; k++)
+    out += numbered(R, k);
+  return out;
+}
+
+// The device list's records as {device_id: {key: value}}.
+function records(list) {
+  const out = {};
+  for (const record of list.split('||').filter(Boolean)) {
+    const fields = Object.fromEntries(record.split(';;').map((pair) => pair.split('=')));
+    out[fields.device_id] = fields;
+  }
+  return out;
+}
+
+async function start(page, ...args) {
+  return page.evaluate((a) => window.remoteBridge.performOperation(...a), args);
+}
+
+async function nextAnswer(page, deviceId) {
+  return page.evaluate((id) => window.nextAnswer(id), deviceId);
+}
+
+export function registerCommandCases(context) {
+  const { remotes } = context;
+  let page;
+
+  it('lists the simulated remotes', async () => {
+    page = context.appPage ?? await context.open(context.app.url('bridge.html'));
+    assert.equal(await page.evaluate(() => window.remoteBridge.ready), true);
+    assert.equal(await context.outcome(page, 'addHidlet', 0x1234, 0x5678), 'null');
+    const list = await page.evaluate(() => window.remoteBridge.getDevices());
+    const found = records(list);
+    assert.deepEqual(Object.keys(found).sort(), Object.values(remotes).sort());
+    for (const record of Object.values(found)) {
+      assert.equal(record.vendor_id, '4660');
+      assert.equal(record.product_id, '22136');
+      assert.equal(record.input_report_length, '64');
+    }
+    assert.equal(await context.outcome(page, 'getAttributeByKey', 'plugin_version'), '"2.0"');
+  });
+
+  it('sends the final answer of a command of several reports up to its end packet, unpolled', async () => {
+    const expected = numberedAnswer(3) + END;
+    assert.equal(await start(page, remotes.several, R, -1, 5000, END), NEW);
+    assert.deepEqual(await nextAnswer(page, remotes.several), { deviceId: remotes.several, result: expected });
+    // The host kept it for the page's next call, as the plug-in answers a poll after the end.
+    assert.equal(await start(page, remotes.several, R, -1, 5000, END), expected);
+    // A page that polls as it did with the plug-in gets the same.
+    assert.equal(await page.evaluate((a) => window.pollCommand(...a), [remotes.several, R, -1, 5000, END]), expected);
+  });
+
+  it('cancels a command', async () => {
+    assert.equal(await start(page, remotes.quiet, R, 1, 60000, ''), NEW);
+    assert.equal(await context.outcome(page, 'cancelCommand', remotes.quiet), JSON.stringify(CANCEL_DONE));
+    assert.equal((await nextAnswer(page, remotes.quiet)).result, CANCELLED);
+    assert.equal(await start(page, remotes.quiet, R, 1, 60000, ''), CANCELLED);
+  });
+
+  it('releases one remote and all of them, which come back at the next listing', async () => {
+    assert.equal(await context.outcome(page, 'cleanupRemote', remotes.echo),
+      JSON.stringify('{{0|Command executed successfully:in KVE::cleanupRemote}}'));
+    assert.equal(await context.outcome(page, 'cleanupAll'), JSON.stringify('{{0|Cleanup all successfully executed!}}'));
+    const found = records(await page.evaluate(() => window.remoteBridge.getDevices()));
+    assert.deepEqual(Object.keys(found).sort(), Object.values(remotes).sort());
+    assert.equal(await page.evaluate((a) => window.pollCommand(...a), [remotes.echo, R, 1, 5000, '']), R);
+  });
+
+  it('tells every allowed frame, and only those, that the remotes changed', async () => {
+    const other = await context.open(context.app.url('bridge.html'));
+    await other.evaluate(() => window.remoteBridge.ready);
+    const stranger = context.strangerPage; // a frame of an origin whose access was revoked
+    const strangerSeen = () => stranger?.evaluate(() => window.seenEvents.devicechange.length);
+    const before = await strangerSeen();
+    const waits = [page, other].map((p) => p.evaluate(() => window.nextEvent('devicechange').then((d) => d.devices)));
+    fs.writeFileSync(context.simFile, simDescription([['added', 'reply=echo']]));
+    try {
+      for (const devices of await Promise.all(waits))
+        assert.equal(Object.keys(records(devices)).length, Object.keys(remotes).length + 1);
+    } finally {
+      fs.writeFileSync(context.simFile, simDescription());
+    }
+    const back = await page.evaluate(() => window.nextEvent('devicechange').then((d) => d.devices));
+    assert.deepEqual(Object.keys(records(back)).sort(), Object.values(remotes).sort());
+    assert.equal(await strangerSeen(), before);
+    await other.close();
+  });
+
+  it('runs commands of two tabs on two remotes at once, each answer to its own tab', async () => {
+    const second = await context.open(context.app.url('bridge.html'));
+    const [left, right] = await Promise.all([
+      start(page, remotes.left, R, 20, 5000, ''),
+      start(second, remotes.right, R, 20, 5000, ''),
+    ]);
+    assert.deepEqual([left, right], [NEW, NEW]);
+    const answers = await Promise.all([nextAnswer(page, remotes.left), nextAnswer(second, remotes.right)]);
+    assert.deepEqual(answers.map((a) => a.result), [numberedAnswer(20), numberedAnswer(20)]);
+    assert.deepEqual((await second.evaluate(() => window.seenEvents.answer)).map((a) => a.deviceId), [remotes.right]);
+    assert.equal((await page.evaluate(() => window.seenEvents.answer)).some((a) => a.deviceId === remotes.right), false);
+    await second.close();
+  });
+
+  it('cancels the command of a tab closed in the middle, and no other tab collects its answer', async () => {
+    const doomed = await context.open(context.app.url('bridge.html'));
+    assert.equal(await start(doomed, remotes.quiet, R, 1, 60000, ''), NEW);
+    await doomed.close();
+    // The next call on that remote starts a command of its own: it is not given "in progress" or
+    // the closed tab's cancelled answer.
+    assert.equal(await start(page, remotes.quiet, R, 1, 60000, ''), NEW);
+    await context.outcome(page, 'cancelCommand', remotes.quiet);
+    assert.equal((await nextAnswer(page, remotes.quiet)).result, CANCELLED);
+    assert.equal(await start(page, remotes.quiet, R, 1, 60000, ''), CANCELLED);
+  });
+
+  it('ends a running command with a defined error when the host dies, and starts a new host', async () => {
+    const [pid] = context.hostPids();
+    assert.ok(pid, 'a host runs');
+    assert.equal(await start(page, remotes.quiet, R, 1, 60000, ''), NEW);
+    const answer = page.evaluate((id) => window.nextAnswer(id), remotes.quiet);
+    process.kill(pid, 'SIGKILL');
+    assert.deepEqual(await answer, { deviceId: remotes.quiet, result: HOST_DISCONNECTED });
+    // The next call starts a new host, with a new engine: the remote type is registered again.
+    assert.equal(await context.outcome(page, 'getAttributeByKey', 'plugin_version'), '"2.0"');
+    const [next] = context.hostPids();
+    assert.ok(next && next !== pid, 'a new host runs');
+    await page.evaluate(() => window.remoteBridge.addHidlet(0x1234, 0x5678));
+    assert.equal(await page.evaluate((a) => window.pollCommand(...a), [remotes.echo, R, 1, 5000, '']), R);
+  });
+}
