@@ -3,8 +3,8 @@
 import { readAllowedOrigins, writeUserOrigins } from './origins.js';
 
 export class OriginAccess {
-  // storage: the browser's storage namespace; prompts: {open(origin) -> Promise<windowId>,
-  // close(windowId)}, the extension's prompt window.
+  // storage: the browser's storage namespace; prompts: {open(origin) -> Promise<windowId>}, the
+  // extension's prompt window, which closes itself once answered.
   constructor(storage, prompts) {
     this.storage = storage;
     this.prompts = prompts;
@@ -67,10 +67,7 @@ export class OriginAccess {
       this.user.add(origin);
       await writeUserOrigins(this.storage, [...this.user]);
     }
-    const asking = this.asking.get(origin);
     this.settle(origin, allow);
-    if (asking && asking.windowId !== null)
-      this.prompts.close(asking.windowId);
   }
 
   promptClosed(windowId) {

@@ -19,9 +19,6 @@ const prompts = {
     const tab = await api.tabs.create({ url });
     return tab.windowId;
   },
-  close(windowId) {
-    api.windows?.remove(windowId).catch(() => {});
-  },
 };
 
 const host = new NativeHost(() => api.runtime.connectNative(HOST_NAME));

@@ -23,16 +23,26 @@
 
   const pending = new Map();
   let nextId = 1;
-  let hello = null;
+  let hello = null; // Promise<boolean> of the last question whether the bridge can take calls
   let readyResolve = null;
+  let readyValue = null;
 
   function post(message) {
     dispatch.call(doc, new Event_(TO_EXTENSION, { detail: stringify(message) }));
   }
 
-  function connect() {
-    if (!hello) {
-      hello = new Promise((resolve) => { readyResolve = resolve; });
+  // Makes the frame known to the extension and asks whether the bridge can take calls. An answer
+  // of false is asked again on the next look at `ready`: the user may have allowed the origin
+  // since, or a host that could not start may start now.
+  function connect(askAgain = false) {
+    if (!hello || (askAgain && readyValue === false)) {
+      readyValue = null;
+      hello = new Promise((resolve) => {
+        readyResolve = (value) => {
+          readyValue = value;
+          resolve(value);
+        };
+      });
       post({ type: 'hello' });
     }
     return hello;
@@ -68,7 +78,7 @@
   }
 
   class RemoteBridge extends EventTarget {
-    get ready() { return connect(); }
+    get ready() { return connect(true); }
     requestAccess() { return request({ type: 'requestAccess' }); }
   }
   for (const name of METHODS) {

@@ -26,8 +26,10 @@ const CHROMIUM_ARGS = [
 
 const live = new Set();
 function endAll() {
-  for (const session of live)
+  for (const session of live) {
     session.killNow();
+    fs.rmSync(session.dir, { recursive: true, force: true });
+  }
 }
 process.on('exit', endAll);
 for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP']) {
@@ -84,7 +86,8 @@ export class BrowserSession {
   // options:
   //   browser        'chromium' or 'firefox'
   //   extension      folder of the unpacked extension
-  //   nativeHosts    [{name, path, description}]: host manifests, admitting only the extension
+  //   hostManifests  native messaging host manifests (files) for this browser, put where it
+  //                  looks for them
   //   managed        the extension's managed storage (an object), set as the administrator would
   //   env            extra environment of the browser, and so of the hosts it starts
   //   timeoutSeconds the longest the browser may run (default 300)
@@ -100,13 +103,13 @@ export class BrowserSession {
     return session;
   }
 
-  constructor({ browser, extension, nativeHosts = [], managed = null, env = {}, timeoutSeconds = 300 }) {
+  constructor({ browser, extension, hostManifests = [], managed = null, env = {}, timeoutSeconds = 300 }) {
     if (!EXECUTABLES[browser])
       throw new Error(`unknown browser ${browser}`);
     this.kind = browser;
     this.extensionDir = path.resolve(extension);
     this.ids = extensionIds(this.extensionDir);
-    this.nativeHosts = nativeHosts;
+    this.hostManifests = hostManifests;
     this.managed = managed;
     this.env = env;
     this.timeoutSeconds = timeoutSeconds;
@@ -156,16 +159,13 @@ export class BrowserSession {
     this.extensionId = this.kind === 'chromium' ? this.ids.chromium : await this.browser.installExtension(this.extensionDir);
   }
 
+  // Chromium reads them from the profile given with --user-data-dir, Firefox from $HOME.
   writeHostManifests() {
-    for (const host of this.nativeHosts) {
-      const manifest = { name: host.name, description: host.description ?? host.name, path: host.path, type: 'stdio' };
-      if (this.kind === 'chromium') {
-        manifest.allowed_origins = [`chrome-extension://${this.ids.chromium}/`];
-        writeJson(path.join(this.profile, 'NativeMessagingHosts', `${host.name}.json`), manifest);
-      } else {
-        manifest.allowed_extensions = [this.ids.firefox];
-        writeJson(path.join(this.home, '.mozilla', 'native-messaging-hosts', `${host.name}.json`), manifest);
-      }
+    const dir = this.kind === 'chromium'
+      ? path.join(this.profile, 'NativeMessagingHosts') : path.join(this.home, '.mozilla', 'native-messaging-hosts');
+    for (const file of this.hostManifests) {
+      const manifest = JSON.parse(fs.readFileSync(file, 'utf8'));
+      writeJson(path.join(dir, `${manifest.name}.json`), manifest);
     }
   }
 

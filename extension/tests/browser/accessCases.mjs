@@ -60,9 +60,10 @@ export function registerAccessCases(context) {
     assert.equal(await home.evaluate(() => window.accessAnswer), false);
     assert.equal(await context.outcome(home, 'getDevices'), `rejected:${NOT_ALLOWED}|true`);
 
-    prompt = await openPrompt(context, home);
-    // A second frame asking meanwhile shares the prompt and its answer.
+    // A second frame asking meanwhile shares the prompt and its answer. (It is opened first: the
+    // driver would put a new tab into the prompt's window.)
     const other = await context.open(context.home.url('bridge.html'));
+    prompt = await openPrompt(context, home);
     await other.evaluate(() => { window.accessAnswer = window.remoteBridge.requestAccess(); });
     await prompt.click('#allow');
     assert.equal(await home.evaluate(() => window.accessAnswer), true);

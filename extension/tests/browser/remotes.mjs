@@ -13,7 +13,7 @@ export function repeat(text, length) {
 export const R = repeat('0123456789ABCDEF', REPORT * 2);
 export const END = repeat('EE', REPORT * 2);
 
-// Report k of a remote with reply=N: the output report with its last byte set to k.
+// Report k (from 0) of a remote with reply=N: the output report with its last byte set to k.
 export function numbered(report, k) {
   return report.slice(0, -2) + k.toString(16).toUpperCase().padStart(2, '0');
 }

@@ -2,7 +2,8 @@
 //   node suite.mjs chromium|firefox
 // One browser start serves every case; the cases run in order and build on each other (the
 // origin allowed in the access cases is the one the command cases use). Environment:
-//   REMOTE_BRIDGE_HOST  the built remote-bridge-host
+//   REMOTE_BRIDGE_HOST_MANIFESTS  the build's host manifests: <browser>/<host name>.json, naming
+//                                 the built remote-bridge-host
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -19,11 +20,13 @@ import { REMOTES, simDescription } from './remotes.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const kind = process.argv[2];
-const hostPath = process.env.REMOTE_BRIDGE_HOST;
-if (!['chromium', 'firefox'].includes(kind) || !hostPath) {
-  console.error('usage: REMOTE_BRIDGE_HOST=<remote-bridge-host> node suite.mjs chromium|firefox');
+const manifests = process.env.REMOTE_BRIDGE_HOST_MANIFESTS;
+if (!['chromium', 'firefox'].includes(kind) || !manifests) {
+  console.error('usage: REMOTE_BRIDGE_HOST_MANIFESTS=<folder> node suite.mjs chromium|firefox');
   process.exit(2);
 }
+const hostManifest = path.join(manifests, kind, 'org.example.remote_bridge.json');
+const hostPath = JSON.parse(fs.readFileSync(hostManifest, 'utf8')).path;
 
 // Shared by the cases: the browser, the page servers and a few helpers.
 const context = {
@@ -66,7 +69,7 @@ describe(`the extension in ${kind}`, () => {
     context.session = await BrowserSession.start({
       browser: kind,
       extension: path.join(here, '..', '..'),
-      nativeHosts: [{ name: 'org.example.remote_bridge', path: hostPath }],
+      hostManifests: [hostManifest],
       managed: context.managedByPolicy ? { allowedOrigins: [context.managedOrigin, 'not an origin'] } : null,
       env: { HIDLET_SIM: `@${context.simFile}` },
       timeoutSeconds: 400,
