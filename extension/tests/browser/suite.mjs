@@ -71,7 +71,7 @@ describe(`the extension in ${kind}`, () => {
       extension: path.join(here, '..', '..'),
       hostManifests: [hostManifest],
       managed: context.managedByPolicy ? { allowedOrigins: [context.managedOrigin, 'not an origin'] } : null,
-      env: { HIDLET_SIM: `@${context.simFile}` },
+      env: { HIDLET_SIM: `@${context.simFile}`, ...sanitizerLogs(path.join(work, 'sanitizer')) },
       timeoutSeconds: 400,
     });
   });
@@ -97,7 +97,27 @@ describe(`the extension in ${kind}`, () => {
       await new Promise((resolve) => setTimeout(resolve, 100));
     assert.deepEqual(pids.filter(processAlive), []);
   });
+
+  it('leaves no sanitizer report of a host (in a sanitizer build)', () => {
+    const dir = path.join(work, 'sanitizer');
+    const reports = fs.existsSync(dir) ? fs.readdirSync(dir) : [];
+    for (const name of reports)
+      console.log(fs.readFileSync(path.join(dir, name), 'utf8'));
+    assert.deepEqual(reports, []);
+  });
 });
+
+// A host built with a sanitizer writes its reports into files there (the browser would swallow
+// its standard error); other builds ignore these settings.
+function sanitizerLogs(dir) {
+  fs.mkdirSync(dir, { recursive: true });
+  const env = {};
+  for (const name of ['ASAN_OPTIONS', 'UBSAN_OPTIONS', 'TSAN_OPTIONS']) {
+    const prefix = name.slice(0, -'_OPTIONS'.length).toLowerCase();
+    env[name] = [process.env[name], `log_path=${path.join(dir, prefix)}`].filter(Boolean).join(':');
+  }
+  return env;
+}
 
 // A process that ended but was not reaped yet counts as gone.
 function processAlive(pid) {
