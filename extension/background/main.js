@@ -21,7 +21,15 @@ const prompts = {
   },
 };
 
-const host = new NativeHost(() => api.runtime.connectNative(HOST_NAME));
+const host = new NativeHost(() => {
+  const port = api.runtime.connectNative(HOST_NAME);
+  // Why the host could not start or went away shows in the background's console.
+  port.onDisconnect.addListener((gone) => {
+    const reason = api.runtime.lastError?.message ?? gone?.error?.message;
+    console.warn(`remote bridge: the native host ${HOST_NAME} is gone${reason ? `: ${reason}` : ''}`);
+  });
+  return port;
+});
 const access = new OriginAccess(api.storage, prompts);
 const bridge = new PageBridge(host, access);
 

@@ -118,6 +118,11 @@
     case 'ready':
       readyResolve?.(message.value === true);
       break;
+    case 'access':
+      // The user allowed or revoked the origin: the next look at `ready` asks again.
+      if (readyValue !== null)
+        hello = null;
+      break;
     case 'event':
       if (message.name === 'answer' || message.name === 'devicechange')
         dispatch.call(bridge, new Event_(message.name, { detail: message.detail }));
