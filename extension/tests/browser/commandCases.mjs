@@ -113,6 +113,25 @@ export function registerCommandCases(context) {
     await second.close();
   });
 
+  it('serves a frame of an allowed origin inside a page that may not use the remotes, and only that frame', async () => {
+    const outer = await context.open(context.home.url('bridge.html')); // the revoked origin
+    await outer.evaluate((url) => new Promise((resolve) => {
+      const frame = document.createElement('iframe');
+      frame.onload = resolve;
+      frame.src = url;
+      document.body.append(frame);
+    }), context.app.url('bridge.html'));
+    const inner = outer.frames().find((f) => f.url().startsWith(context.app.origin));
+    assert.ok(inner, 'the frame is there');
+    assert.equal(await inner.evaluate(() => window.remoteBridge.ready), true);
+    assert.equal(await start(inner, remotes.echo, R, 1, 5000, ''), NEW);
+    assert.equal((await nextAnswer(inner, remotes.echo)).result, R);
+    assert.equal(await start(inner, remotes.echo, R, 1, 5000, ''), R);
+    assert.deepEqual(await outer.evaluate(() => window.seenEvents.answer), []);
+    assert.match(await context.outcome(outer, 'getDevices'), /^rejected:\{\{300\|Error in plugin:origin not allowed\}\}/);
+    await outer.close();
+  });
+
   it('cancels the command of a tab closed in the middle, and no other tab collects its answer', async () => {
     const doomed = await context.open(context.app.url('bridge.html'));
     assert.equal(await start(doomed, remotes.quiet, R, 1, 60000, ''), NEW);
