@@ -5,25 +5,26 @@ import { readAllowedOrigins, writeUserOrigins } from '../background/origins.js';
 const api = globalThis.browser ?? globalThis.chrome;
 const list = document.getElementById('origins');
 
+// One line of the list: the origin, then what stands beside it.
+function line(origin, beside) {
+  const item = document.createElement('li');
+  item.dataset.origin = origin;
+  const name = document.createElement('span');
+  name.textContent = origin;
+  item.append(name, beside);
+  return item;
+}
+
 async function show() {
   const { user, managed } = await readAllowedOrigins(api.storage);
   list.replaceChildren();
   for (const origin of managed) {
-    const item = document.createElement('li');
-    item.dataset.origin = origin;
-    const name = document.createElement('span');
-    name.textContent = origin;
     const note = document.createElement('span');
     note.className = 'managed';
     note.textContent = 'allowed by your administrator';
-    item.append(name, note);
-    list.append(item);
+    list.append(line(origin, note));
   }
   for (const origin of user.filter((o) => !managed.includes(o))) {
-    const item = document.createElement('li');
-    item.dataset.origin = origin;
-    const name = document.createElement('span');
-    name.textContent = origin;
     const revoke = document.createElement('button');
     revoke.type = 'button';
     revoke.className = 'revoke';
@@ -32,8 +33,7 @@ async function show() {
       const { user: now } = await readAllowedOrigins(api.storage);
       await writeUserOrigins(api.storage, now.filter((o) => o !== origin));
     });
-    item.append(name, revoke);
-    list.append(item);
+    list.append(line(origin, revoke));
   }
   document.getElementById('none').hidden = list.childElementCount > 0;
 }
