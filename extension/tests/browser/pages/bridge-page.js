@@ -14,11 +14,12 @@
     });
   }
 
-  // The next (or an already seen, not yet awaited) event of that name that passes the test.
+  // The next event of that name that passes the test, or one seen already but not yet awaited
+  // (from the `from`-th event of that name on).
   const taken = new Set();
-  window.nextEvent = (name, test = () => true) => new Promise((resolve) => {
+  window.nextEvent = (name, test = () => true, from = 0) => new Promise((resolve) => {
     const match = (n, detail) => n === name && !taken.has(detail) && test(detail);
-    const early = seen[name].find((detail) => match(name, detail));
+    const early = seen[name].slice(from).find((detail) => match(name, detail));
     if (early) {
       taken.add(early);
       resolve(early);
