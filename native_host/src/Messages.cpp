@@ -4,11 +4,13 @@
 #include <limits>
 
 #include "Frames.h"
+#include "util/ByteUtil.h"
 
 namespace native_host {
 
 using nlohmann::json;
 using plugin_methods::ScriptValue;
+using quorvex::lumora::client::common::util::ByteUtil;
 
 namespace {
 
@@ -31,17 +33,6 @@ std::string dump(const json& message)
     return message.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The code unit of a "\uXXXX" escape at text[at] (at the backslash), or -1.
 long escapedUnit(const std::string& text, size_t at)
 {
@@ -49,7 +40,7 @@ long escapedUnit(const std::string& text, size_t at)
         return -1;
     long unit = 0;
     for (size_t i = at + 2; i < at + 6; ++i) {
-        const int digit = hexValue(text[i]);
+        const int digit = ByteUtil::charToInt(text[i]);
         if (digit < 0)
             return -1;
         unit = unit * 16 + digit;
