@@ -5,13 +5,15 @@
 
 #include <npapi/npfunctions.h>
 
-#include "ISuperSimpleDummyEngine.h"
+#include "plugin_methods/MethodNames.h"
+#include "plugin_methods/ScriptMethods.h"
 
 namespace device_plugin {
 
-using Engine = quorvex::lumora::client::corvane::superstupiddummyengine::ISuperSimpleDummyEngine;
+using plugin_methods::Engine;
+using plugin_methods::METHOD_COUNT;
+using plugin_methods::MethodIndex;
 
-constexpr int METHOD_COUNT = 7;
 constexpr int PROPERTY_COUNT = 1;
 
 // The browser's function table, saved by NP_Initialize.
@@ -27,17 +29,6 @@ extern NPIdentifier pluginPropertyIdentifiers[PROPERTY_COUNT];
 
 // Identifiers are interned by the browser for the life of the process, so they are fetched once.
 extern bool identifiersInitialized;
-
-// Positions in pluginMethodIdentifierNames.
-enum MethodIndex {
-    ADD_HIDLET,
-    GET_DEVICES,
-    GET_ATTRIBUTE_BY_KEY,
-    PERFORM_OPERATION,
-    CANCEL_COMMAND,
-    CLEANUP_REMOTE,
-    CLEANUP_ALL
-};
 
 } // namespace device_plugin
 

@@ -1,5 +1,5 @@
-// The seven methods of the scriptable object: convert the page's arguments, call the engine, answer
-// with a text (or null). No exception leaves them: engine failures become the plug-in's own texts.
+// The scriptable object's methods as the browser invokes them: the page's variants go to the page
+// object's methods (plugin/methods), and their answer comes back as a variant in browser memory.
 #ifndef DEVICE_PLUGIN_SCRIPTMETHODS_H
 #define DEVICE_PLUGIN_SCRIPTMETHODS_H
 

@@ -1,0 +1,44 @@
+// The commands the host started and follows itself until their final answer, with the moment each
+// is to be asked again. A young command is asked often, so that a short answer reaches the page
+// soon after the remote gave it; a long one less often, so that following it costs little.
+#ifndef NATIVE_HOST_FOLLOWEDCOMMANDS_H
+#define NATIVE_HOST_FOLLOWEDCOMMANDS_H
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace native_host {
+
+class FollowedCommands {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // How long after a look a command of this age is looked at again.
+    static Clock::duration interval(Clock::duration age);
+
+    void follow(const std::string& deviceId, Clock::time_point now);
+    // Looked at now and still running: schedules the next look.
+    void lookedAt(const std::string& deviceId, Clock::time_point now);
+    void forget(const std::string& deviceId) { commands_.erase(deviceId); }
+    void forgetAll() { commands_.clear(); }
+
+    bool empty() const { return commands_.empty(); }
+    bool follows(const std::string& deviceId) const { return commands_.count(deviceId) != 0; }
+    // The devices whose command is due at now, in device order.
+    std::vector<std::string> due(Clock::time_point now) const;
+    // The earliest moment a command is due (only meaningful when not empty).
+    Clock::time_point nextDue() const;
+
+private:
+    struct Command {
+        Clock::time_point started;
+        Clock::time_point due;
+    };
+    std::map<std::string, Command> commands_;
+};
+
+} // namespace native_host
+
+#endif

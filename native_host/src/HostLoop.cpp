@@ -1,0 +1,108 @@
+#include "HostLoop.h"
+
+#include <cerrno>
+#include <chrono>
+#include <ctime>
+#include <iostream>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "Frames.h"
+#include "HostSession.h"
+
+namespace native_host {
+namespace {
+
+using Clock = HostSession::Clock;
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        done += static_cast<size_t>(wrote);
+    }
+    return true;
+}
+
+// The ppoll() time-out until wake, or null (sleep) when nothing is due.
+const timespec* timeoutUntil(Clock::time_point wake, timespec& storage)
+{
+    if (wake == Clock::time_point::max())
+        return nullptr;
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(wake - Clock::now()).count();
+    storage.tv_sec = left > 0 ? left / 1000000000 : 0;
+    storage.tv_nsec = left > 0 ? left % 1000000000 : 0;
+    return &storage;
+}
+
+} // namespace
+
+int runHost(plugin_methods::Engine* engine, int input, int output, DeviceWatch* watch, int signalFd)
+{
+    bool outputBroken = false;
+    HostSession session(engine, [&](const std::string& message) {
+        if (!outputBroken && !writeAll(output, encodeFrame(message)))
+            outputBroken = true;
+    });
+    const auto finish = [&](int status) {
+        session.releaseAll();
+        return status;
+    };
+
+    FrameReader reader;
+    std::vector<char> chunk(256 * 1024);
+    std::string payload;
+    for (;;) {
+        pollfd fds[3] = {{input, POLLIN, 0}, {watch ? watch->fd() : -1, POLLIN, 0}, {signalFd, POLLIN, 0}};
+        timespec storage;
+        const int ready = ppoll(fds, 3, timeoutUntil(session.nextWake(), storage), nullptr);
+        if (ready < 0 && errno != EINTR) {
+            std::cerr << "remote-bridge-host: poll failed" << std::endl;
+            return finish(EXIT_STREAM_BROKEN);
+        }
+        if (ready > 0 && fds[2].revents)
+            return finish(EXIT_PORT_CLOSED);
+        if (ready > 0 && fds[1].revents && watch->drain())
+            session.devicesMayHaveChanged(Clock::now());
+        if (ready > 0 && fds[0].revents) {
+            const ssize_t got = read(input, chunk.data(), chunk.size());
+            if (got < 0 && errno != EINTR && errno != EAGAIN) {
+                std::cerr << "remote-bridge-host: reading the browser's stream failed" << std::endl;
+                return finish(EXIT_STREAM_BROKEN);
+            }
+            if (got == 0) {
+                if (reader.midFrame()) {
+                    std::cerr << "remote-bridge-host: the stream ended inside a frame" << std::endl;
+                    return finish(EXIT_FRAME_TRUNCATED);
+                }
+                return finish(EXIT_PORT_CLOSED);
+            }
+            if (got > 0)
+                reader.append(chunk.data(), static_cast<size_t>(got));
+            for (;;) {
+                const FrameReader::Status status = reader.next(payload);
+                if (status == FrameReader::NEED_MORE)
+                    break;
+                if (status == FrameReader::TOO_LARGE) {
+                    std::cerr << "remote-bridge-host: a frame over " << MAX_INCOMING_FRAME << " bytes" << std::endl;
+                    return finish(EXIT_FRAME_TOO_LARGE);
+                }
+                session.handleFrame(payload, Clock::now());
+            }
+        }
+        session.onTimer(Clock::now());
+        if (outputBroken) {
+            std::cerr << "remote-bridge-host: writing to the browser failed" << std::endl;
+            return finish(EXIT_STREAM_BROKEN);
+        }
+    }
+}
+
+} // namespace native_host

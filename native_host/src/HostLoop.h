@@ -1,0 +1,23 @@
+// The host's one thread: it sleeps in ppoll() on the browser's stream, the device watch and the
+// stop signals, and wakes early only while a followed command is due.
+#ifndef NATIVE_HOST_HOSTLOOP_H
+#define NATIVE_HOST_HOSTLOOP_H
+
+#include "DeviceWatch.h"
+#include "plugin_methods/ScriptMethods.h"
+
+namespace native_host {
+
+// Exit statuses.
+constexpr int EXIT_PORT_CLOSED = 0;    // the browser closed the stream (or asked the host to stop)
+constexpr int EXIT_STREAM_BROKEN = 1;  // reading or writing the stream failed
+constexpr int EXIT_FRAME_TOO_LARGE = 2;
+constexpr int EXIT_FRAME_TRUNCATED = 3;
+
+// Serves frames from input and answers on output until the stream ends; releases every remote
+// before it returns the exit status. signalFd (or -1) is a signalfd of the stop signals.
+int runHost(plugin_methods::Engine* engine, int input, int output, DeviceWatch* watch, int signalFd);
+
+} // namespace native_host
+
+#endif

@@ -1,0 +1,208 @@
+#include "HostSession.h"
+
+#include <cstring>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "Messages.h"
+#include "plugin_methods/ArgumentConversion.h"
+#include "plugin_methods/ResultText.h"
+#include "response/ResponseRepository.h"
+
+namespace native_host {
+
+using nlohmann::json;
+using plugin_methods::MethodAnswer;
+using plugin_methods::ScriptValue;
+using quorvex::lumora::client::corvane::response::ResponseRepository;
+
+namespace {
+
+// What the engine answers for a device that has no command when asked with no request: the host
+// asks so, so that looking at a command can never start one.
+const char NO_COMMAND_TEXT[] = "{{200|Error in KVE:Request is missing}}";
+
+MethodAnswer invoke(plugin_methods::Engine* engine, int method, const std::vector<ScriptValue>& values)
+{
+    return plugin_methods::invokeMethod(engine, static_cast<plugin_methods::MethodIndex>(method), values.data(),
+                                        static_cast<uint32_t>(values.size()));
+}
+
+std::string textOf(const MethodAnswer& answer)
+{
+    return answer.isNull() ? std::string() : std::string(answer.text());
+}
+
+// The device ids of a device list: the "device_id" attribute of each record.
+std::set<std::string> deviceIdsOf(const std::string& devices)
+{
+    std::set<std::string> ids;
+    size_t start = 0;
+    for (size_t end; (end = devices.find("||", start)) != std::string::npos; start = end + 2) {
+        std::map<std::string, std::string> attributes;
+        ResponseRepository::getDeviceAttributes(devices.substr(start, end + 2 - start), attributes);
+        const auto id = attributes.find("device_id");
+        if (id != attributes.end())
+            ids.insert(id->second);
+    }
+    return ids;
+}
+
+} // namespace
+
+HostSession::HostSession(plugin_methods::Engine* engine, Send send) : engine_(engine), send_(std::move(send)) {}
+
+void HostSession::handleFrame(const std::string& payload, Clock::time_point now)
+{
+    const Request request = parseRequest(payload);
+    if (request.error) {
+        send_(errorMessage(request.id, request.error));
+        return;
+    }
+    send_(resultMessage(request.id, call(request.method, request.args, now)));
+}
+
+json HostSession::call(int method, const json& args, Clock::time_point now)
+{
+    const std::vector<ScriptValue> values = scriptValuesOf(args);
+    const auto argCount = static_cast<uint32_t>(values.size());
+    switch (method) {
+    case plugin_methods::PERFORM_OPERATION: return performOperation(values, now);
+    case plugin_methods::GET_DEVICES: return getDevices();
+    case plugin_methods::CLEANUP_REMOTE:
+        // The engine discards the device's command: so does the host, and its kept answer.
+        if (const auto deviceId = plugin_methods::textArgument(values.data(), argCount, 0)) {
+            kept_.erase(deviceId.get());
+            followed_.forget(deviceId.get());
+        }
+        break;
+    case plugin_methods::CLEANUP_ALL:
+        kept_.clear();
+        followed_.forgetAll();
+        break;
+    case TAKE_ANSWER: {
+        const auto deviceId = plugin_methods::textArgument(values.data(), argCount, 0);
+        const auto kept = deviceId ? kept_.find(deviceId.get()) : kept_.end();
+        if (kept == kept_.end())
+            return json();
+        json answer = std::move(kept->second);
+        kept_.erase(kept);
+        return answer;
+    }
+    default: break;
+    }
+    return pageText(invoke(engine_, method, values).text());
+}
+
+json HostSession::performOperation(const std::vector<ScriptValue>& values, Clock::time_point now)
+{
+    const auto deviceId = plugin_methods::textArgument(values.data(), static_cast<uint32_t>(values.size()), 0);
+    if (deviceId) {
+        // The final answer the host collected stands in for the engine's, once, as if the page had
+        // collected it itself.
+        const auto kept = kept_.find(deviceId.get());
+        if (kept != kept_.end()) {
+            json answer = std::move(kept->second);
+            kept_.erase(kept);
+            return answer;
+        }
+    }
+    const MethodAnswer answer = invoke(engine_, plugin_methods::PERFORM_OPERATION, values);
+    if (deviceId) {
+        if (ResponseRepository::isInProgress(answer.text())) {
+            if (!followed_.follows(deviceId.get()))
+                followed_.follow(deviceId.get(), now);
+        } else {
+            followed_.forget(deviceId.get()); // the page collected the final answer itself
+        }
+    }
+    return pageText(answer.text());
+}
+
+json HostSession::getDevices()
+{
+    const MethodAnswer answer = invoke(engine_, plugin_methods::GET_DEVICES, {});
+    const std::string devices = textOf(answer);
+    if (std::strcmp(answer.text(), plugin_methods::EXCEPTION_TEXT) != 0) {
+        // A page that lists no longer finds a remote that went, nor its uncollected answer.
+        const std::set<std::string> present = deviceIdsOf(devices);
+        for (auto it = kept_.begin(); it != kept_.end();)
+            it = present.count(it->first) ? std::next(it) : kept_.erase(it);
+        noteDevices(devices, false);
+    }
+    return pageText(answer.text());
+}
+
+void HostSession::lookAt(const std::string& deviceId, Clock::time_point now)
+{
+    // No request: for a device without a command the engine refuses at once and starts none.
+    const std::vector<ScriptValue> values = {
+        ScriptValue::makeString(deviceId.data(), static_cast<uint32_t>(deviceId.size())), ScriptValue::makeNull()};
+    const MethodAnswer answer = invoke(engine_, plugin_methods::PERFORM_OPERATION, values);
+    const std::string text = textOf(answer);
+    if (ResponseRepository::isInProgress(text)) {
+        followed_.lookedAt(deviceId, now);
+        return;
+    }
+    followed_.forget(deviceId);
+    if (text == NO_COMMAND_TEXT)
+        return; // nothing of ours ran there any more
+    kept_[deviceId] = text;
+    send_(answerEvent(deviceId, text));
+}
+
+void HostSession::devicesMayHaveChanged(Clock::time_point now)
+{
+    if (followed_.empty()) {
+        listDevices();
+        return;
+    }
+    if (!listingDue_)
+        listingDue_ = now + LISTING_DELAY;
+}
+
+void HostSession::onTimer(Clock::time_point now)
+{
+    for (const std::string& deviceId : followed_.due(now))
+        lookAt(deviceId, now);
+    if (listingDue_ && (followed_.empty() || now >= *listingDue_))
+        listDevices();
+}
+
+HostSession::Clock::time_point HostSession::nextWake() const
+{
+    Clock::time_point wake = followed_.empty() ? Clock::time_point::max() : followed_.nextDue();
+    if (listingDue_ && *listingDue_ < wake)
+        wake = *listingDue_;
+    return wake;
+}
+
+void HostSession::listDevices()
+{
+    listingDue_.reset();
+    const MethodAnswer answer = invoke(engine_, plugin_methods::GET_DEVICES, {});
+    if (std::strcmp(answer.text(), plugin_methods::EXCEPTION_TEXT) != 0)
+        noteDevices(answer.text(), true);
+}
+
+void HostSession::noteDevices(const std::string& devices, bool send)
+{
+    if (lastDevices_ == devices)
+        return;
+    lastDevices_ = devices;
+    if (!send)
+        return;
+    const std::string event = devicesEvent(devices);
+    if (!event.empty())
+        send_(event);
+}
+
+void HostSession::releaseAll()
+{
+    kept_.clear();
+    followed_.forgetAll();
+    invoke(engine_, plugin_methods::CLEANUP_ALL, {});
+}
+
+} // namespace native_host

@@ -1,0 +1,62 @@
+// The host over the Linux backend against a uhid remote on the kernel's own HID stack (inside the
+// test VM): the kernel's device events bring the list when the remote appears and when it goes,
+// and a command of several reports comes back as a pushed answer.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "HostProcess.h"
+#include "UhidRemoteProcess.h"
+
+namespace {
+
+using native_host_tests::HostProcess;
+using nlohmann::json;
+
+// The device id of the first record of a device list.
+std::string firstDeviceId(const std::string& devices)
+{
+    const std::string key = "device_id=";
+    const size_t at = devices.find(key);
+    return at == std::string::npos ? "" : devices.substr(at + key.size(), devices.find(";;", at) - at - key.size());
+}
+
+// The next "devices" event (answer events in between would be a fault of this test's order).
+json devicesEvent(HostProcess& host)
+{
+    const auto event = host.nextEvent(std::chrono::seconds(20));
+    return event ? *event : json("no event");
+}
+
+TEST(HostVm, AnswersForAUhidRemoteAndSeesItComeAndGo)
+{
+    ASSERT_EQ(0, ::access("/dev/uhid", W_OK)) << "needs /dev/uhid: run inside the test VM (tools/hidvm)";
+    HostProcess host({"HIDLET_SIM="});
+    ASSERT_EQ(host.call("addHidlet", "[4660, 22136]")["result"], json());
+    ASSERT_EQ(host.call("getDevices")["result"], "");
+
+    UhidRemoteProcess remote("id=vmhost, vid=0x1234, pid=0x5678, reply=3, end=FF, rate=5", false, {"vmhost"}, true);
+    ASSERT_TRUE(remote.ready());
+    const json appeared = devicesEvent(host);
+    ASSERT_EQ(appeared.value("event", ""), "devices") << appeared.dump();
+    const std::string devices = appeared["devices"].get<std::string>();
+    EXPECT_NE(devices.find(";;vendor_id=4660;;product_id=22136;;"), std::string::npos) << devices;
+    const std::string id = firstDeviceId(devices);
+
+    const std::string zeros(122, '0');
+    const std::string end = "FF" + std::string(126, '0');
+    EXPECT_EQ(host.call("performOperation", json::array({id, "C0DE" + zeros + "00", -1, 5000, end}).dump())["result"],
+              "{{-2|New command created}}");
+    const auto answer = host.nextEvent(std::chrono::seconds(20));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(*answer, json({{"event", "answer"},
+                             {"deviceId", id},
+                             {"result", "C0DE" + zeros + "00" + "C0DE" + zeros + "01" + "C0DE" + zeros + "02" + end}}));
+
+    remote.stop();
+    EXPECT_EQ(devicesEvent(host), json({{"event", "devices"}, {"devices", ""}}));
+    EXPECT_EQ(host.call("getDevices")["result"], "");
+}
+
+} // namespace

@@ -1,0 +1,280 @@
+// One headless browser (Debian's chromium or firefox-esr) with the extension installed, in a
+// profile and HOME of its own under a temporary folder, with the native messaging host
+// manifests where that browser looks for them and, if asked, an administrator's policy for the
+// extension. The browser runs under `timeout -k`, so even a browser that hangs, or a test that is
+// killed, leaves no process behind for long; close() ends it at once and removes the folder.
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+import { extensionIds } from './extensionIds.mjs';
+
+const FIREFOX_EXTENSION_UUID = '6b1f4f0e-2c1d-4a57-9a55-3d0c2f6a7e10';
+const EXECUTABLES = { chromium: '/usr/bin/chromium', firefox: '/usr/bin/firefox-esr' };
+
+// Chromium reads the administrator's policies from this folder only; a session that writes a
+// file there removes it again (also at exit, and a later session removes what a killed one left).
+export const CHROMIUM_POLICY_DIR = '/etc/chromium/policies/managed';
+const POLICY_PREFIX = 'remote-bridge-test-';
+
+const CHROMIUM_ARGS = [
+  '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+  '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage',
+];
+
+const live = new Set();
+function endAll() {
+  for (const session of live) {
+    session.killNow();
+    fs.rmSync(session.dir, { recursive: true, force: true });
+  }
+}
+process.on('exit', endAll);
+for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP']) {
+  process.on(signal, () => {
+    endAll();
+    process.exit(128 + os.constants.signals[signal]);
+  });
+}
+
+function writeJson(file, value) {
+  fs.mkdirSync(path.dirname(file), { recursive: true });
+  fs.writeFileSync(file, JSON.stringify(value, null, 2));
+}
+
+function processAlive(pid) {
+  try {
+    process.kill(pid, 0);
+    return true;
+  } catch (e) {
+    return false;
+  }
+}
+
+// Removes policy files of sessions whose process is gone.
+function removeStalePolicies() {
+  let names = [];
+  try {
+    names = fs.readdirSync(CHROMIUM_POLICY_DIR);
+  } catch (e) {
+    return;
+  }
+  for (const name of names) {
+    const match = name.match(new RegExp(`^${POLICY_PREFIX}(\\d+)-`));
+    if (match && !processAlive(Number(match[1])))
+      fs.rmSync(path.join(CHROMIUM_POLICY_DIR, name), { force: true });
+  }
+}
+
+// Whether this user may put a policy file for Chromium in place (root may; others are not
+// asked for a password).
+export function chromiumPolicyWritable() {
+  let dir = CHROMIUM_POLICY_DIR;
+  while (!fs.existsSync(dir))
+    dir = path.dirname(dir);
+  try {
+    fs.accessSync(dir, fs.constants.W_OK);
+    return true;
+  } catch (e) {
+    return false;
+  }
+}
+
+export class BrowserSession {
+  // options:
+  //   browser        'chromium' or 'firefox'
+  //   extension      folder of the unpacked extension
+  //   hostManifests  native messaging host manifests (files) for this browser, put where it
+  //                  looks for them
+  //   managed        the extension's managed storage (an object), set as the administrator would
+  //   env            extra environment of the browser, and so of the hosts it starts
+  //   timeoutSeconds the longest the browser may run (default 300)
+  static async start(options) {
+    const session = new BrowserSession(options);
+    live.add(session);
+    try {
+      await session.launch();
+    } catch (e) {
+      await session.close();
+      throw e;
+    }
+    return session;
+  }
+
+  constructor({ browser, extension, hostManifests = [], managed = null, env = {}, timeoutSeconds = 300 }) {
+    if (!EXECUTABLES[browser])
+      throw new Error(`unknown browser ${browser}`);
+    this.kind = browser;
+    this.extensionDir = path.resolve(extension);
+    this.ids = extensionIds(this.extensionDir);
+    this.hostManifests = hostManifests;
+    this.managed = managed;
+    this.env = env;
+    this.timeoutSeconds = timeoutSeconds;
+    this.dir = fs.mkdtempSync(path.join(os.tmpdir(), `remote-bridge-${browser}-`));
+    this.home = path.join(this.dir, 'home');
+    this.profile = path.join(this.dir, 'profile');
+    fs.mkdirSync(this.home);
+    fs.mkdirSync(this.profile);
+    this.policyFile = null;
+    this.browser = null;
+    this.pid = null;
+  }
+
+  async launch() {
+    this.writeHostManifests();
+    this.writeManagedStorage();
+    const wrapper = path.join(this.dir, `${this.kind}-bounded`);
+    fs.writeFileSync(wrapper,
+      `#!/bin/sh\nexec timeout -k 5 ${this.timeoutSeconds} ${EXECUTABLES[this.kind]} "$@"\n`, { mode: 0o755 });
+    const env = { ...process.env, HOME: this.home, ...this.env };
+    delete env.DISPLAY;
+    const common = { executablePath: wrapper, headless: true, userDataDir: this.profile, env, protocolTimeout: 60000 };
+    if (this.kind === 'chromium') {
+      // Loaded at start, not installed later: Chromium applies an administrator's policy only to
+      // the extensions it starts with.
+      this.browser = await puppeteer.launch({
+        ...common, pipe: true, enableExtensions: true,
+        args: [...CHROMIUM_ARGS, `--load-extension=${this.extensionDir}`],
+      });
+    } else {
+      this.browser = await puppeteer.launch({
+        ...common,
+        browser: 'firefox',
+        extraPrefsFirefox: {
+          // Nothing reaches out to the network, and the tests' windows open at once.
+          'app.update.enabled': false,
+          'extensions.update.enabled': false,
+          'datareporting.policy.dataSubmissionEnabled': false,
+          'toolkit.telemetry.enabled': false,
+          'browser.shell.checkDefaultBrowser': false,
+          // A fixed internal id, so that the extension's pages have a known address.
+          'extensions.webextensions.uuids': JSON.stringify({ [this.ids.firefox]: FIREFOX_EXTENSION_UUID }),
+        },
+      });
+    }
+    this.pid = this.browser.process()?.pid ?? null;
+    this.extensionId = this.kind === 'chromium' ? this.ids.chromium : await this.browser.installExtension(this.extensionDir);
+  }
+
+  // Chromium reads them from the profile given with --user-data-dir, Firefox from $HOME.
+  writeHostManifests() {
+    const dir = this.kind === 'chromium'
+      ? path.join(this.profile, 'NativeMessagingHosts') : path.join(this.home, '.mozilla', 'native-messaging-hosts');
+    for (const file of this.hostManifests) {
+      const manifest = JSON.parse(fs.readFileSync(file, 'utf8'));
+      writeJson(path.join(dir, `${manifest.name}.json`), manifest);
+    }
+  }
+
+  writeManagedStorage() {
+    if (!this.managed)
+      return;
+    if (this.kind === 'firefox') {
+      writeJson(path.join(this.home, '.mozilla', 'managed-storage', `${this.ids.firefox}.json`), {
+        name: this.ids.firefox, description: 'set by the test', type: 'storage', data: this.managed,
+      });
+      return;
+    }
+    removeStalePolicies();
+    this.policyDirsMade = [];
+    for (let dir = CHROMIUM_POLICY_DIR; !fs.existsSync(dir); dir = path.dirname(dir))
+      this.policyDirsMade.push(dir);
+    this.policyFile = path.join(CHROMIUM_POLICY_DIR, `${POLICY_PREFIX}${process.pid}-${path.basename(this.dir)}.json`);
+    writeJson(this.policyFile, { '3rdparty': { extensions: { [this.ids.chromium]: this.managed } } });
+  }
+
+  // The address of a page of the extension itself (options, prompt).
+  extensionUrl(file) {
+    const base = this.kind === 'chromium'
+      ? `chrome-extension://${this.ids.chromium}/` : `moz-extension://${FIREFOX_EXTENSION_UUID}/`;
+    return base + file.replace(/^\//, '');
+  }
+
+  // A page that has the extension's scripts: a new tab at the URL.
+  async open(url) {
+    const page = await this.browser.newPage();
+    await page.goto(url, { waitUntil: 'load' });
+    return page;
+  }
+
+  // The first page (a tab or popup) whose address passes the test. Firefox reports extension
+  // pages to the driver as about:blank, so the address is asked of the page itself.
+  async waitForPage(test, timeout = 20000) {
+    const deadline = Date.now() + timeout;
+    while (Date.now() < deadline) {
+      for (const page of await this.browser.pages()) {
+        const href = await page.evaluate(() => location.href).catch(() => '');
+        if (test(href))
+          return page;
+      }
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+    throw new Error('no such page appeared');
+  }
+
+  // Processes of this session's browser (its own session id), those running `executable` if given.
+  processes(executable = '') {
+    if (!this.pid)
+      return [];
+    const args = ['-s', String(this.pid)];
+    if (executable)
+      args.push('-f', '--', executable);
+    const out = spawnSync('pgrep', args, { encoding: 'utf8' });
+    return (out.stdout ?? '').split('\n').filter(Boolean).map(Number);
+  }
+
+  // Leaves the policy folders as they were: the file goes, and so do the folders made for it
+  // if nothing else was put there meanwhile.
+  removePolicy() {
+    if (!this.policyFile)
+      return;
+    fs.rmSync(this.policyFile, { force: true });
+    this.policyFile = null;
+    for (const dir of this.policyDirsMade) {
+      try {
+        fs.rmdirSync(dir);
+      } catch (e) {
+        break;
+      }
+    }
+  }
+
+  // Ends the browser and whatever it started (native hosts run in process groups of their own,
+  // but in the browser's session).
+  killNow() {
+    this.removePolicy();
+    if (!this.pid)
+      return;
+    for (const pid of [this.pid, ...this.processes()]) {
+      try {
+        process.kill(pid, 'SIGKILL');
+      } catch (e) {
+        // gone already
+      }
+    }
+  }
+
+  async close() {
+    live.delete(this);
+    if (this.browser) {
+      const closing = this.browser.close().catch(() => {});
+      await Promise.race([closing, new Promise((resolve) => setTimeout(resolve, 10000))]);
+    }
+    this.killNow();
+    this.pid = null;
+    fs.rmSync(this.dir, { recursive: true, force: true });
+  }
+}
+
+// Runs body(session) with a started browser and always ends the browser.
+export async function withBrowser(options, body) {
+  const session = await BrowserSession.start(options);
+  try {
+    return await body(session);
+  } finally {
+    await session.close();
+  }
+}
