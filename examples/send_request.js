@@ -3,15 +3,9 @@
 //                                        [packets=N] [timeout=MS] [end=HEX] [poll=MS]
 load('common.js');
 
-var plugin = embed();
-var remote = chooseRemote(plugin);
-if (remote === null) {
-    console.log('no remotes found');
-    page.exit(1);
-} else {
-    console.log('remote ' + remote.device_id + ': sending ' + setting('request'));
-    performAndWait(plugin, remote, function (answer) {
-        console.log('answer: ' + answer);
-        page.exit(responseCode(answer) === 0 ? 0 : 1);
-    });
-}
+withRemote(async (plugin, remote) => {
+    console.log(`remote ${remote.device_id}: sending ${setting('request')}`);
+    const answer = await perform(plugin, operationFor(remote));
+    console.log(`answer: ${answer}`);
+    page.exit(responseCode(answer) === 0 ? 0 : 1);
+});

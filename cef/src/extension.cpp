@@ -2,7 +2,8 @@
 
 #include <cctype>
 
-#include "utf.h"
+#include "script/JsString.h"
+#include "script/Utf.h"
 #include "v8_context_impl.h"
 
 namespace cef_stand_in {
@@ -65,24 +66,27 @@ Extension MakeExtension(const std::string& name, const std::string& code,
 }
 
 bool InstallExtension(V8ContextImpl* context, const Extension& extension, std::string& error) {
-  duk_context* ctx = context->thread();
+  JSContextRef ctx = context->ctx();
+  if (!ctx) return false;
   ScriptEngine& engine = *context->engine();
-  engine.PushExtensionHolder(ctx);
+  JSObjectRef holder = engine.MakeExtensionHolder(ctx);
   for (const std::string& native : extension.natives) {
-    engine.PushNativeFunction(ctx, Utf8ToUtf16(native.data(), native.size()), extension.handler,
-                              context);
-    duk_put_prop_lstring(ctx, -2, native.data(), native.size());
+    JSObjectRef function = engine.MakeNativeFunction(
+        context, script::utf8ToUtf16(native.data(), native.size()), extension.handler);
+    JSObjectSetProperty(ctx, holder, script::JsString::fromUtf8(native).get(), function,
+                        kJSPropertyAttributeNone, nullptr);
   }
-  duk_put_global_string(ctx, kHolderGlobal);
+  JSObjectRef global = JSContextGetGlobalObject(ctx);
+  const script::JsString holder_name = script::JsString::fromUtf8(kHolderGlobal);
+  JSObjectSetProperty(ctx, global, holder_name.get(), holder, kJSPropertyAttributeDontEnum,
+                      nullptr);
   // The with-scope keeps the holder, so the natives stay in scope of every function the code
   // defines after the global is gone. Declared global variables still land on the global object.
   std::string code = std::string("with (") + kHolderGlobal + ") {" + extension.code + "\n}";
   CefRefPtr<CefV8Value> retval;
   CefRefPtr<CefV8Exception> exception;
   bool ok = context->Run(code, extension.name, retval, exception);
-  duk_push_global_object(ctx);
-  duk_del_prop_string(ctx, -1, kHolderGlobal);
-  duk_pop(ctx);
+  JSObjectDeleteProperty(ctx, global, holder_name.get(), nullptr);
   if (!ok) error = exception->GetMessage().ToString();
   return ok;
 }

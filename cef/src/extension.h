@@ -13,7 +13,7 @@ class V8ContextImpl;
 // A registered script extension, ready to run in new contexts.
 struct Extension {
   std::string name;
-  // The source with its native function declarations blanked out.
+  // The source (UTF-8) with its native function declarations blanked out.
   std::string code;
   std::vector<std::string> natives;
   CefRefPtr<CefV8Handler> handler;

@@ -4,7 +4,8 @@
 #include <cstdlib>
 
 #include "include/cef_scheme.h"
-#include "utf.h"
+#include "script/JsString.h"
+#include "script/ScriptValues.h"
 #include "v8_exception_impl.h"
 
 namespace cef_stand_in {
@@ -24,28 +25,38 @@ class SchemeRegistrarImpl : public CefSchemeRegistrar {
 };
 
 // console.log and console.error write to standard error, as a renderer logs console messages.
-duk_ret_t ConsoleWrite(duk_context* ctx) {
-  duk_idx_t argc = duk_get_top(ctx);
-  std::fputs("[CONSOLE] ", stderr);
-  for (duk_idx_t i = 0; i < argc; ++i) {
-    if (i > 0) std::fputc(' ', stderr);
-    std::fputs(duk_safe_to_string(ctx, i), stderr);
+JSValueRef ConsoleWrite(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t argc,
+                        const JSValueRef argv[], JSValueRef*) {
+  std::string line = "[CONSOLE] ";
+  for (size_t i = 0; i < argc; ++i) {
+    if (i > 0) line += ' ';
+    line += script::textOf(ctx, argv[i]);
   }
-  std::fputc('\n', stderr);
-  return 0;
+  line += '\n';
+  std::fputs(line.c_str(), stderr);
+  return JSValueMakeUndefined(ctx);
 }
 
-void InstallConsole(duk_context* ctx) {
-  duk_push_global_object(ctx);
-  // Engine internals are not part of a page's world.
-  duk_del_prop_string(ctx, -1, "Duktape");
-  duk_push_object(ctx);
-  duk_push_c_function(ctx, ConsoleWrite, DUK_VARARGS);
-  duk_put_prop_string(ctx, -2, "log");
-  duk_push_c_function(ctx, ConsoleWrite, DUK_VARARGS);
-  duk_put_prop_string(ctx, -2, "error");
-  duk_put_prop_string(ctx, -2, "console");
-  duk_pop(ctx);
+// A promise rejected without a handler by the end of its task is logged as the renderer logs it.
+JSValueRef ReportUnhandledRejection(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t argc,
+                                    const JSValueRef argv[], JSValueRef*) {
+  std::string line = "[CONSOLE] Uncaught (in promise) " +
+                     (argc > 1 ? script::textOf(ctx, argv[1]) : std::string("undefined")) + "\n";
+  std::fputs(line.c_str(), stderr);
+  return JSValueMakeUndefined(ctx);
+}
+
+void InstallConsole(JSGlobalContextRef ctx) {
+  JSObjectRef console = JSObjectMake(ctx, nullptr, nullptr);
+  for (const char* name : {"log", "error"}) {
+    script::JsString key = script::JsString::fromUtf8(name);
+    JSObjectSetProperty(ctx, console, key.get(),
+                        JSObjectMakeFunctionWithCallback(ctx, key.get(), ConsoleWrite),
+                        kJSPropertyAttributeNone, nullptr);
+  }
+  JSObjectSetProperty(ctx, JSContextGetGlobalObject(ctx), script::JsString::fromUtf8("console").get(),
+                      console, kJSPropertyAttributeNone, nullptr);
+  script::onUnhandledRejection(ctx, ReportUnhandledRejection);
 }
 
 }  // namespace
@@ -186,8 +197,7 @@ void RenderProcess::Load(CefRefPtr<BrowserImpl> browser, const std::string& fram
 
   CefRefPtr<CefV8Value> retval;
   CefRefPtr<CefV8Exception> exception;
-  std::u16string source = Utf8ToUtf16(script.data(), script.size());
-  if (!context->Run(Utf16ToCesu8(source), url, retval, exception)) {
+  if (!context->Run(script, url, retval, exception)) {
     reply.ok = false;
     reply.text = exception->GetMessage().ToString();
     ReportUncaughtException(browser, frame, context, exception);
@@ -240,7 +250,7 @@ void RenderProcess::ReleaseContext(CefRefPtr<BrowserImpl> browser, CefRefPtr<Fra
 CefRefPtr<V8ContextImpl> RenderProcess::CreateContext(CefRefPtr<BrowserImpl> browser,
                                                       CefRefPtr<FrameImpl> frame) {
   CefRefPtr<V8ContextImpl> context = new V8ContextImpl(engine_, browser.get(), frame.get());
-  InstallConsole(context->thread());
+  InstallConsole(context->ctx());
   for (const Extension& extension : extensions_) {
     std::string error;
     if (!InstallExtension(context.get(), extension, error))
@@ -264,7 +274,7 @@ void RenderProcess::ReportUncaughtException(CefRefPtr<BrowserImpl> browser,
 bool RenderProcess::RegisterExtension(const CefString& name, const CefString& code,
                                       CefRefPtr<CefV8Handler> handler) {
   if (name.empty() || !handler) return false;
-  extensions_.push_back(MakeExtension(name.ToString(), Utf16ToCesu8(code.ToString16()), handler));
+  extensions_.push_back(MakeExtension(name.ToString(), code.ToString(), handler));
   return true;
 }
 

@@ -3,10 +3,12 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
-#include <duktape.h>
+#include <JavaScriptCore/JavaScript.h>
 
 #include "include/cef_v8.h"
 
@@ -16,12 +18,13 @@ class V8ContextImpl;
 class V8ExceptionImpl;
 class V8ValueImpl;
 
-// The script engine of a render process: one Duktape heap, in which every frame context is a
-// thread with its own global environment.
+// The script engine of a render process: one JavaScriptCore context group (one heap), in which
+// every frame context is a global context of its own. Values move freely between the contexts of
+// the group.
 //
-// Native code keeps script values alive through references in the heap stash. Script errors
-// never unwind through C++ frames: every engine call that may run script or throw goes through a
-// protected call.
+// Native code keeps script values alive by protecting them from the collector. As in a browser,
+// the promise jobs that script queued run when the outermost call into script returns: after a
+// page script, after each message callback, never inside a native function.
 class ScriptEngine : public std::enable_shared_from_this<ScriptEngine> {
  public:
   ScriptEngine();
@@ -33,27 +36,29 @@ class ScriptEngine : public std::enable_shared_from_this<ScriptEngine> {
   static std::shared_ptr<ScriptEngine> Current();
   static void SetCurrent(std::shared_ptr<ScriptEngine> engine);
 
-  // Destroys the heap. Values and contexts that outlive it become invalid.
+  // Ends every context and destroys the heap. Values and contexts that outlive it become invalid.
   void Shutdown();
-  bool alive() const { return heap_ != nullptr; }
-  duk_context* heap() const { return heap_; }
+  bool alive() const { return group_ != nullptr; }
+  JSContextGroupRef group() const { return group_; }
+  // A context of the engine's own, for what belongs to no frame (protecting values, comparing).
+  JSGlobalContextRef root() const { return root_; }
 
-  // Stash references.
-  int Retain(duk_context* ctx, duk_idx_t index);
-  void PushRef(duk_context* ctx, int ref);
-  void Drop(int ref);
+  void AddContext(V8ContextImpl* context) { contexts_alive_.insert(context); }
+  void RemoveContext(V8ContextImpl* context) { contexts_alive_.erase(context); }
 
-  // Pushes a script function that calls |handler| with |name|. It belongs to |context| and stops
-  // calling the handler once that context is released.
-  void PushNativeFunction(duk_context* ctx, const CefString& name, CefRefPtr<CefV8Handler> handler,
-                          V8ContextImpl* context);
+  void Protect(JSValueRef value);
+  void Unprotect(JSValueRef value);
+
+  // A script function in |context| that calls |handler| with |name|; it stops calling the
+  // handler once that context is released.
+  JSObjectRef MakeNativeFunction(V8ContextImpl* context, const CefString& name,
+                                 CefRefPtr<CefV8Handler> handler);
   void DropNativeFunctionsOf(V8ContextImpl* context);
-  // Pushes an empty object for an extension's native functions; calls through it get the global
-  // object as receiver.
-  void PushExtensionHolder(duk_context* ctx);
-  // The handler and name behind a native function at |index|; false for other values.
-  bool GetNativeFunction(duk_context* ctx, duk_idx_t index, CefString& name,
-                         CefRefPtr<CefV8Handler>& handler);
+  // An empty object for an extension's native functions; calls through it get the global object
+  // as receiver.
+  JSObjectRef MakeExtensionHolder(JSContextRef ctx);
+  // The handler and name behind a native function; false for other values.
+  bool GetNativeFunction(JSValueRef value, CefString& name, CefRefPtr<CefV8Handler>& handler);
 
   // The stack of contexts: entered ones, and the contexts of native calls in progress.
   void PushContext(V8ContextImpl* context, bool entered);
@@ -61,17 +66,12 @@ class ScriptEngine : public std::enable_shared_from_this<ScriptEngine> {
   CefRefPtr<V8ContextImpl> CurrentContext() const;
   CefRefPtr<V8ContextImpl> EnteredContext() const;
 
-  // The thread to run script on: the one already running (calls nest in it), else |context|'s.
-  duk_context* ThreadFor(V8ContextImpl* context) const;
-  void EnterThread(duk_context* ctx) { running_.push_back(ctx); }
-  void LeaveThread() { running_.pop_back(); }
-
-  // Wraps the value at |index|; objects belong to |context|.
-  CefRefPtr<V8ValueImpl> Wrap(duk_context* ctx, duk_idx_t index, V8ContextImpl* context);
-  // Pushes |value|; undefined for an empty or invalid one.
-  void Push(duk_context* ctx, CefRefPtr<CefV8Value> value);
-  // Describes the thrown value at |index| as the framework reports exceptions.
-  CefRefPtr<V8ExceptionImpl> CaptureException(duk_context* ctx, duk_idx_t index);
+  // Wraps |value|; objects belong to |context|.
+  CefRefPtr<V8ValueImpl> Wrap(JSContextRef ctx, JSValueRef value, V8ContextImpl* context);
+  // The script value of |value|; undefined for an empty or invalid one.
+  JSValueRef ValueOf(JSContextRef ctx, CefRefPtr<CefV8Value> value);
+  // Describes the thrown |value| as the framework reports exceptions.
+  CefRefPtr<V8ExceptionImpl> CaptureException(JSContextRef ctx, JSValueRef value);
 
   // Script sources by resource name, for the source line of exceptions.
   void RememberSource(const std::string& name, const std::string& source);
@@ -81,26 +81,27 @@ class ScriptEngine : public std::enable_shared_from_this<ScriptEngine> {
     CefString name;
     CefRefPtr<CefV8Handler> handler;
     V8ContextImpl* context;
+    JSObjectRef function;
   };
   struct ContextEntry {
     V8ContextImpl* context;
     bool entered;
   };
 
-  static duk_ret_t NativeTrampoline(duk_context* ctx);
-  // Runs the handler of the native function being called, with its |argc| arguments and then the
-  // receiver on the stack. Returns how many results it pushed, or -1 when it pushed an error to
-  // throw.
-  int CallNative(duk_context* ctx, duk_idx_t argc);
+  static JSValueRef NativeTrampoline(JSContextRef ctx, JSObjectRef function, JSObjectRef receiver,
+                                     size_t argc, const JSValueRef argv[], JSValueRef* exception);
+  JSValueRef CallNative(JSContextRef ctx, int id, JSObjectRef receiver, size_t argc,
+                        const JSValueRef argv[], JSValueRef* exception);
   std::string SourceLine(const std::string& name, int line) const;
 
-  duk_context* heap_;
-  int next_ref_ = 1;
-  std::vector<int> free_refs_;
+  JSContextGroupRef group_;
+  JSGlobalContextRef root_;
+  JSClassRef holder_class_;
   int next_native_id_ = 1;
   std::map<int, NativeFunction> natives_;
+  std::unordered_map<JSObjectRef, int> by_function_;
   std::vector<ContextEntry> contexts_;
-  std::vector<duk_context*> running_;
+  std::set<V8ContextImpl*> contexts_alive_;
   std::map<std::string, std::string> sources_;
 };
 

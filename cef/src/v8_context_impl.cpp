@@ -1,6 +1,7 @@
 #include "v8_context_impl.h"
 
-#include "utf.h"
+#include "script/JsString.h"
+#include "script/Utf.h"
 #include "v8_exception_impl.h"
 #include "v8_value_impl.h"
 
@@ -9,25 +10,39 @@ namespace cef_stand_in {
 V8ContextImpl::V8ContextImpl(std::shared_ptr<ScriptEngine> engine, CefRefPtr<CefBrowser> browser,
                              CefRefPtr<CefFrame> frame)
     : engine_(std::move(engine)), browser_(browser), frame_(frame) {
-  duk_context* heap = engine_->heap();
-  duk_push_thread_new_globalenv(heap);
-  thread_ = duk_get_context(heap, -1);
-  thread_ref_ = engine_->Retain(heap, -1);
-  duk_pop(heap);
+  if (!engine_->alive()) return;
+  ctx_ = JSGlobalContextCreateInGroup(engine_->group(), nullptr);
+  define_property_ = Builtin("Object.defineProperty");
+  reflect_set_ = Builtin("Reflect.set");
+  engine_->AddContext(this);
+}
+
+JSObjectRef V8ContextImpl::Builtin(const char* expression) {
+  JSValueRef value = JSEvaluateScript(ctx_, script::JsString::fromUtf8(expression).get(), nullptr,
+                                      nullptr, 1, nullptr);
+  if (!value || !JSValueIsObject(ctx_, value)) return nullptr;
+  JSObjectRef object = JSValueToObject(ctx_, value, nullptr);
+  engine_->Protect(object);
+  return object;
 }
 
 V8ContextImpl::~V8ContextImpl() { Invalidate(); }
 
 void V8ContextImpl::Invalidate() {
-  if (!thread_) return;
+  if (!ctx_) return;
+  engine_->RemoveContext(this);
   engine_->DropNativeFunctionsOf(this);
-  engine_->Drop(thread_ref_);
-  thread_ = nullptr;
+  for (JSObjectRef* builtin : {&define_property_, &reflect_set_}) {
+    if (*builtin) engine_->Unprotect(*builtin);
+    *builtin = nullptr;
+  }
+  JSGlobalContextRelease(ctx_);
+  ctx_ = nullptr;
   browser_ = NULL;
   frame_ = NULL;
 }
 
-bool V8ContextImpl::IsValid() { return thread_ && engine_->alive(); }
+bool V8ContextImpl::IsValid() { return ctx_ && engine_->alive(); }
 
 CefRefPtr<CefBrowser> V8ContextImpl::GetBrowser() { return IsValid() ? browser_ : NULL; }
 
@@ -35,10 +50,7 @@ CefRefPtr<CefFrame> V8ContextImpl::GetFrame() { return IsValid() ? frame_ : NULL
 
 CefRefPtr<CefV8Value> V8ContextImpl::GetGlobal() {
   if (!IsValid()) return NULL;
-  duk_push_global_object(thread_);
-  CefRefPtr<CefV8Value> global = engine_->Wrap(thread_, -1, this);
-  duk_pop(thread_);
-  return global;
+  return engine_->Wrap(ctx_, JSContextGetGlobalObject(ctx_), this);
 }
 
 bool V8ContextImpl::Enter() {
@@ -51,26 +63,32 @@ bool V8ContextImpl::Exit() { return engine_->PopContext(this, true); }
 
 bool V8ContextImpl::Run(const std::string& code, const std::string& resource_name,
                         CefRefPtr<CefV8Value>& retval, CefRefPtr<CefV8Exception>& exception) {
+  return Run(script::utf8ToUtf16(code), resource_name, retval, exception);
+}
+
+bool V8ContextImpl::Run(const std::u16string& code, const std::string& resource_name,
+                        CefRefPtr<CefV8Value>& retval, CefRefPtr<CefV8Exception>& exception) {
   retval = NULL;
   exception = NULL;
-  if (!IsValid() || !duk_check_stack(thread_, 4)) return false;
-  engine_->RememberSource(resource_name, code);
+  if (!IsValid()) return false;
+  // Held for the call: the script may release this context (a navigation from a handler).
+  CefRefPtr<V8ContextImpl> self = this;
+  JSGlobalContextRef ctx = JSGlobalContextRetain(ctx_);
+  engine_->RememberSource(resource_name, script::utf16ToUtf8(code));
   engine_->PushContext(this, true);
-  engine_->EnterThread(thread_);
-  duk_push_lstring(thread_, resource_name.data(), resource_name.size());
-  bool ok = duk_pcompile_lstring_filename(thread_, 0, code.data(), code.size()) == 0 &&
-            duk_pcall(thread_, 0) == DUK_EXEC_SUCCESS;
-  engine_->LeaveThread();
+  JSValueRef thrown = nullptr;
+  JSValueRef result = JSEvaluateScript(ctx, script::JsString::fromUtf16(code).get(), nullptr,
+                                       script::JsString::fromUtf8(resource_name).get(), 1, &thrown);
   engine_->PopContext(this, true);
-  if (ok) retval = engine_->Wrap(thread_, -1, this);
-  else exception = engine_->CaptureException(thread_, -1);
-  duk_pop(thread_);
-  return ok;
+  if (thrown) exception = engine_->CaptureException(ctx, thrown);
+  else retval = engine_->Wrap(ctx, result, this);
+  JSGlobalContextRelease(ctx);
+  return !thrown;
 }
 
 bool V8ContextImpl::Eval(const CefString& code, CefRefPtr<CefV8Value>& retval,
                          CefRefPtr<CefV8Exception>& exception) {
-  return Run(Utf16ToCesu8(code.ToString16()), "", retval, exception);
+  return Run(code.ToString16(), "", retval, exception);
 }
 
 }  // namespace cef_stand_in

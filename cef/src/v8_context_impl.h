@@ -18,11 +18,20 @@ class V8ContextImpl : public CefV8Context {
 
   // Ends the context: its objects and native functions stop working.
   void Invalidate();
-  duk_context* thread() const { return thread_; }
+  JSGlobalContextRef ctx() const { return ctx_; }
+  // Built-ins of this context as it was made, before page script could replace them:
+  // Object.defineProperty for properties with attributes, Reflect.set for writes that tell
+  // whether they took.
+  JSObjectRef define_property() const { return define_property_; }
+  JSObjectRef reflect_set() const { return reflect_set_; }
   const std::shared_ptr<ScriptEngine>& engine() const { return engine_; }
 
-  // Runs |code| as a script named |resource_name|; false with |exception| when it threw.
+  // Runs |code| (UTF-8, or UTF-16 as script strings hold it) as a script named |resource_name|;
+  // false with |exception| when it threw. One task: the promise jobs it queued have run when it
+  // returns, unless it runs inside another script.
   bool Run(const std::string& code, const std::string& resource_name,
+           CefRefPtr<CefV8Value>& retval, CefRefPtr<CefV8Exception>& exception);
+  bool Run(const std::u16string& code, const std::string& resource_name,
            CefRefPtr<CefV8Value>& retval, CefRefPtr<CefV8Exception>& exception);
 
   bool IsValid() override;
@@ -39,8 +48,11 @@ class V8ContextImpl : public CefV8Context {
   std::shared_ptr<ScriptEngine> engine_;
   CefRefPtr<CefBrowser> browser_;
   CefRefPtr<CefFrame> frame_;
-  duk_context* thread_ = nullptr;
-  int thread_ref_ = 0;
+  JSGlobalContextRef ctx_ = nullptr;
+  JSObjectRef Builtin(const char* expression);
+
+  JSObjectRef define_property_ = nullptr;
+  JSObjectRef reflect_set_ = nullptr;
 
   IMPLEMENT_REFCOUNTING(V8ContextImpl);
 };

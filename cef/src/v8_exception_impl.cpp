@@ -1,5 +1,6 @@
 #include "v8_exception_impl.h"
 
+#include <cstdlib>
 #include <sstream>
 
 namespace cef_stand_in {
@@ -39,22 +40,22 @@ class StackTraceImpl : public CefV8StackTrace {
   IMPLEMENT_REFCOUNTING(StackTraceImpl);
 };
 
-// Parses "    at NAME (FILE:LINE) flags"; frames of the engine's own code are not the page's.
+// Parses "NAME@FILE:LINE:COLUMN"; frames of the engine's own code ("[native code]") are not the
+// page's. The top level of a script and anonymous functions have no name.
 bool ParseStackLine(const std::string& text, std::string& function, std::string& file,
                     int& line) {
-  const std::string prefix = "    at ";
-  if (text.compare(0, prefix.size(), prefix) != 0) return false;
-  size_t open = text.find(" (", prefix.size());
-  size_t close = text.find(')', open == std::string::npos ? 0 : open);
-  if (open == std::string::npos || close == std::string::npos) return false;
-  if (text.find("internal", close) != std::string::npos) return false;
-  function = text.substr(prefix.size(), open - prefix.size());
-  std::string location = text.substr(open + 2, close - open - 2);
-  size_t colon = location.rfind(':');
-  if (colon == std::string::npos) return false;
-  file = location.substr(0, colon);
-  line = std::atoi(location.c_str() + colon + 1);
-  if (function == "global" || function == "[anon]") function.clear();
+  size_t at = text.find('@');
+  if (at == std::string::npos) return false;
+  std::string location = text.substr(at + 1);
+  size_t column_colon = location.rfind(':');
+  if (column_colon == std::string::npos) return false;
+  size_t line_colon = location.rfind(':', column_colon == 0 ? 0 : column_colon - 1);
+  if (line_colon == std::string::npos || line_colon == 0) return false;
+  function = text.substr(0, at);
+  file = location.substr(0, line_colon);
+  line = std::atoi(location.c_str() + line_colon + 1);
+  if (function == "global code" || function == "eval code" || function == "module code")
+    function.clear();
   return true;
 }
 

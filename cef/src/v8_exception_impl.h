@@ -19,7 +19,7 @@ class V8ExceptionImpl : public CefV8Exception {
   CefString GetScriptResourceName() override { return resource_name_; }
   int GetLineNumber() override { return line_; }
 
-  // The call stack the engine recorded for the thrown value ("    at NAME (FILE:LINE)" lines).
+  // The call stack the engine recorded for the thrown value ("NAME@FILE:LINE:COLUMN" lines).
   void SetStackText(const std::string& stack) { stack_text_ = stack; }
   CefRefPtr<CefV8StackTrace> GetStackTrace();
 

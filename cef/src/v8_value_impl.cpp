@@ -2,8 +2,9 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
-#include "utf.h"
+#include "script/JsString.h"
 #include "v8_context_impl.h"
 #include "v8_exception_impl.h"
 
@@ -24,45 +25,9 @@ uint32_t ToUint32(double value) {
   return static_cast<uint32_t>(m);
 }
 
+using script::JsString;
+
 }  // namespace
-
-// A property read, write, test or definition, run as a protected call on [object, value?].
-struct V8ValueImpl::PropertyOp {
-  enum Type { kGet, kSet, kHas, kDefine } type;
-  bool by_key;
-  std::string key;
-  duk_uarridx_t index;
-  duk_uint_t define_flags;
-  bool result;
-  // How many values the call takes: the object, and the value to write.
-  duk_idx_t nargs;
-
-  // A protected call runs on its caller's stack frame: the object sits |nargs| from the top.
-  static duk_ret_t Run(duk_context* ctx, void* udata) {
-    PropertyOp* op = static_cast<PropertyOp*>(udata);
-    duk_idx_t object = duk_get_top(ctx) - op->nargs;
-    if (op->by_key) duk_push_lstring(ctx, op->key.data(), op->key.size());
-    else duk_push_uint(ctx, op->index);
-    switch (op->type) {
-      case kGet:
-        duk_get_prop(ctx, object);
-        return 1;
-      case kHas:
-        op->result = duk_has_prop(ctx, object) != 0;
-        return 0;
-      case kSet:
-        duk_dup(ctx, object + 1);
-        op->result = duk_put_prop(ctx, object) != 0;
-        return 0;
-      case kDefine:
-        duk_dup(ctx, object + 1);
-        duk_def_prop(ctx, object, op->define_flags);
-        op->result = true;
-        return 0;
-    }
-    return 0;
-  }
-};
 
 CefRefPtr<V8ValueImpl> V8ValueImpl::Bool(bool value) {
   CefRefPtr<V8ValueImpl> v = new V8ValueImpl(kBool);
@@ -82,12 +47,13 @@ CefRefPtr<V8ValueImpl> V8ValueImpl::String(const CefString& value) {
   return v;
 }
 
-CefRefPtr<V8ValueImpl> V8ValueImpl::Object(std::shared_ptr<ScriptEngine> engine, int ref,
-                                           CefRefPtr<V8ContextImpl> context, bool is_array,
-                                           bool is_function) {
+CefRefPtr<V8ValueImpl> V8ValueImpl::Object(std::shared_ptr<ScriptEngine> engine,
+                                           JSObjectRef object, CefRefPtr<V8ContextImpl> context,
+                                           bool is_array, bool is_function) {
   CefRefPtr<V8ValueImpl> v = new V8ValueImpl(kObject);
+  engine->Protect(object);
   v->engine_ = std::move(engine);
-  v->ref_ = ref;
+  v->object_ = object;
   v->context_ = context;
   v->is_array_ = is_array;
   v->is_function_ = is_function;
@@ -95,7 +61,7 @@ CefRefPtr<V8ValueImpl> V8ValueImpl::Object(std::shared_ptr<ScriptEngine> engine,
 }
 
 V8ValueImpl::~V8ValueImpl() {
-  if (engine_) engine_->Drop(ref_);
+  if (engine_ && object_) engine_->Unprotect(object_);
 }
 
 bool V8ValueImpl::IsValid() {
@@ -126,15 +92,9 @@ bool V8ValueImpl::IsSame(CefRefPtr<CefV8Value> that) {
       return number_ == other->number_;
     case kString:
       return string_ == other->string_;
-    case kObject: {
+    case kObject:
       if (!IsValid() || !other->IsValid()) return false;
-      duk_context* ctx = engine_->heap();
-      engine_->PushRef(ctx, ref_);
-      engine_->PushRef(ctx, other->ref_);
-      bool same = duk_strict_equals(ctx, -1, -2) != 0;
-      duk_pop_2(ctx);
-      return same;
-    }
+      return JSValueIsStrictEqual(engine_->root(), object_, other->object_);
     default:
       return false;
   }
@@ -147,102 +107,111 @@ bool V8ValueImpl::ClearException() {
   return true;
 }
 
-bool V8ValueImpl::RunPropertyOp(PropertyOp& op, CefRefPtr<CefV8Value> value,
-                                CefRefPtr<CefV8Value>* read) {
-  if (kind_ != kObject || !IsValid()) return false;
-  duk_context* ctx = engine_->ThreadFor(context_.get());
-  if (!ctx || !duk_check_stack(ctx, 4)) return false;
-  engine_->PushRef(ctx, ref_);
-  op.nargs = 1;
-  if (value) {
-    engine_->Push(ctx, value);
-    op.nargs = 2;
-  }
-  // One result either way: the value read, or the error of a failed call.
-  bool ok = duk_safe_call(ctx, PropertyOp::Run, &op, op.nargs, 1) == DUK_EXEC_SUCCESS;
-  if (ok && read) *read = engine_->Wrap(ctx, -1, context_.get());
-  if (!ok) exception_ = engine_->CaptureException(ctx, -1);
-  duk_pop(ctx);
-  return ok;
+JSContextRef V8ValueImpl::ObjectContext() {
+  if (kind_ != kObject || !IsValid()) return nullptr;
+  return context_ ? context_->ctx() : engine_->root();
+}
+
+bool V8ValueImpl::TakeException(JSContextRef ctx, JSValueRef thrown) {
+  if (!thrown) return false;
+  exception_ = engine_->CaptureException(ctx, thrown);
+  return true;
 }
 
 bool V8ValueImpl::HasValue(const CefString& key) {
-  PropertyOp op{PropertyOp::kHas, true, Utf16ToCesu8(key.ToString16()), 0, 0, false, 1};
-  return RunPropertyOp(op, NULL, nullptr) && op.result;
+  JSContextRef ctx = ObjectContext();
+  return ctx && JSObjectHasProperty(ctx, object_, JsString::fromUtf16(key.ToString16()).get());
 }
 
 bool V8ValueImpl::HasValue(int index) {
-  if (index < 0) return false;
-  PropertyOp op{PropertyOp::kHas, false, std::string(), static_cast<duk_uarridx_t>(index), 0, false, 1};
-  return RunPropertyOp(op, NULL, nullptr) && op.result;
+  JSContextRef ctx = ObjectContext();
+  if (!ctx || index < 0) return false;
+  return JSObjectHasProperty(ctx, object_, JsString::fromUtf8(std::to_string(index)).get());
 }
 
 CefRefPtr<CefV8Value> V8ValueImpl::GetValue(const CefString& key) {
-  PropertyOp op{PropertyOp::kGet, true, Utf16ToCesu8(key.ToString16()), 0, 0, false, 1};
-  CefRefPtr<CefV8Value> result;
-  RunPropertyOp(op, NULL, &result);
-  return result;
+  JSContextRef ctx = ObjectContext();
+  if (!ctx) return NULL;
+  JSValueRef thrown = nullptr;
+  JSValueRef value =
+      JSObjectGetProperty(ctx, object_, JsString::fromUtf16(key.ToString16()).get(), &thrown);
+  if (TakeException(ctx, thrown)) return NULL;
+  return engine_->Wrap(ctx, value, context_.get());
 }
 
 CefRefPtr<CefV8Value> V8ValueImpl::GetValue(int index) {
-  if (index < 0) return NULL;
-  PropertyOp op{PropertyOp::kGet, false, std::string(), static_cast<duk_uarridx_t>(index), 0, false, 1};
-  CefRefPtr<CefV8Value> result;
-  RunPropertyOp(op, NULL, &result);
-  return result;
+  JSContextRef ctx = ObjectContext();
+  if (!ctx || index < 0) return NULL;
+  JSValueRef thrown = nullptr;
+  JSValueRef value = JSObjectGetPropertyAtIndex(ctx, object_, static_cast<unsigned>(index), &thrown);
+  if (TakeException(ctx, thrown)) return NULL;
+  return engine_->Wrap(ctx, value, context_.get());
 }
 
 bool V8ValueImpl::SetValue(const CefString& key, CefRefPtr<CefV8Value> value,
                            PropertyAttribute attribute) {
-  if (!value) return false;
-  PropertyOp op{PropertyOp::kSet, true, Utf16ToCesu8(key.ToString16()), 0, 0, false, 1};
-  if (attribute != V8_PROPERTY_ATTRIBUTE_NONE) {
-    op.type = PropertyOp::kDefine;
-    op.define_flags = DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_HAVE_WEC |
-                      (attribute & V8_PROPERTY_ATTRIBUTE_READONLY ? 0 : DUK_DEFPROP_WRITABLE) |
-                      (attribute & V8_PROPERTY_ATTRIBUTE_DONTENUM ? 0 : DUK_DEFPROP_ENUMERABLE) |
-                      (attribute & V8_PROPERTY_ATTRIBUTE_DONTDELETE ? 0 : DUK_DEFPROP_CONFIGURABLE);
-  }
-  return RunPropertyOp(op, value, nullptr) && op.result;
+  JSContextRef ctx = ObjectContext();
+  if (!ctx || !value) return false;
+  JsString name = JsString::fromUtf16(key.ToString16());
+  if (attribute == V8_PROPERTY_ATTRIBUTE_NONE) return Write(ctx, name.value(ctx), value);
+  if (!context_ || !context_->define_property()) return false;
+  // With attributes the property is defined, replacing one that is there, as the framework does.
+  JSValueRef thrown = nullptr;
+  JSObjectRef descriptor = JSObjectMake(ctx, nullptr, nullptr);
+  const std::pair<const char*, bool> flags[] = {
+      {"writable", !(attribute & V8_PROPERTY_ATTRIBUTE_READONLY)},
+      {"enumerable", !(attribute & V8_PROPERTY_ATTRIBUTE_DONTENUM)},
+      {"configurable", !(attribute & V8_PROPERTY_ATTRIBUTE_DONTDELETE)}};
+  for (const auto& flag : flags)
+    JSObjectSetProperty(ctx, descriptor, JsString::fromUtf8(flag.first).get(),
+                        JSValueMakeBoolean(ctx, flag.second), kJSPropertyAttributeNone, nullptr);
+  JSObjectSetProperty(ctx, descriptor, JsString::fromUtf8("value").get(),
+                      engine_->ValueOf(ctx, value), kJSPropertyAttributeNone, nullptr);
+  const JSValueRef arguments[] = {object_, name.value(ctx), descriptor};
+  JSObjectCallAsFunction(ctx, context_->define_property(), nullptr, 3, arguments, &thrown);
+  return !TakeException(ctx, thrown);
 }
 
 bool V8ValueImpl::SetValue(int index, CefRefPtr<CefV8Value> value) {
-  if (!value || index < 0) return false;
-  PropertyOp op{PropertyOp::kSet, false, std::string(), static_cast<duk_uarridx_t>(index), 0, false, 1};
-  return RunPropertyOp(op, value, nullptr) && op.result;
+  JSContextRef ctx = ObjectContext();
+  if (!ctx || !value || index < 0) return false;
+  return Write(ctx, JSValueMakeNumber(ctx, index), value);
+}
+
+bool V8ValueImpl::Write(JSContextRef ctx, JSValueRef key, CefRefPtr<CefV8Value> value) {
+  if (!context_ || !context_->reflect_set()) return false;
+  const JSValueRef arguments[] = {object_, key, engine_->ValueOf(ctx, value)};
+  JSValueRef thrown = nullptr;
+  JSValueRef written =
+      JSObjectCallAsFunction(ctx, context_->reflect_set(), nullptr, 3, arguments, &thrown);
+  return !TakeException(ctx, thrown) && JSValueToBoolean(ctx, written);
 }
 
 int V8ValueImpl::GetArrayLength() {
-  if (!IsArray() || !IsValid()) return 0;
-  duk_context* ctx = engine_->heap();
-  engine_->PushRef(ctx, ref_);
+  if (!IsArray()) return 0;
+  JSContextRef ctx = ObjectContext();
+  if (!ctx) return 0;
+  JSValueRef thrown = nullptr;
+  JSValueRef length = JSObjectGetProperty(ctx, object_, JsString::fromUtf8("length").get(), &thrown);
+  if (thrown || !JSValueIsNumber(ctx, length)) return 0;
   // Array lengths are unsigned 32-bit; the interface reports them as int.
-  int length = static_cast<int>(static_cast<uint32_t>(duk_get_length(ctx, -1)));
-  duk_pop(ctx);
-  return length;
+  return static_cast<int>(ToUint32(JSValueToNumber(ctx, length, nullptr)));
 }
 
 CefString V8ValueImpl::GetFunctionName() {
   if (!IsFunction() || !IsValid()) return CefString();
-  duk_context* ctx = engine_->heap();
-  engine_->PushRef(ctx, ref_);
   CefString name;
   CefRefPtr<CefV8Handler> handler;
-  bool native = engine_->GetNativeFunction(ctx, -1, name, handler);
-  duk_pop(ctx);
-  if (native) return name;
+  if (engine_->GetNativeFunction(object_, name, handler)) return name;
   CefRefPtr<CefV8Value> value = GetValue(CefString("name"));
   return value && value->IsString() ? value->GetStringValue() : CefString();
 }
 
 CefRefPtr<CefV8Handler> V8ValueImpl::GetFunctionHandler() {
   if (!IsFunction() || !IsValid()) return NULL;
-  duk_context* ctx = engine_->heap();
-  engine_->PushRef(ctx, ref_);
   CefString name;
   CefRefPtr<CefV8Handler> handler;
-  engine_->GetNativeFunction(ctx, -1, name, handler);
-  duk_pop(ctx);
+  engine_->GetNativeFunction(object_, name, handler);
   return handler;
 }
 
@@ -251,22 +220,20 @@ CefRefPtr<CefV8Value> V8ValueImpl::ExecuteFunction(CefRefPtr<CefV8Value> object,
   if (!IsFunction() || !IsValid()) return NULL;
   CefRefPtr<V8ContextImpl> context = engine_->CurrentContext();
   if (!context || !context->IsValid()) return NULL;
-  duk_context* ctx = engine_->ThreadFor(context.get());
-  if (!duk_check_stack(ctx, static_cast<duk_idx_t>(arguments.size()) + 4)) return NULL;
-  engine_->PushRef(ctx, ref_);
-  // Without a receiver the function runs on the context's global object, as V8 calls it (a
-  // strict-mode function sees the difference from undefined).
-  if (object.get()) engine_->Push(ctx, object);
-  else duk_push_global_object(ctx);
-  for (const CefRefPtr<CefV8Value>& argument : arguments) engine_->Push(ctx, argument);
-  engine_->EnterThread(ctx);
-  bool ok = duk_pcall_method(ctx, static_cast<duk_idx_t>(arguments.size())) == DUK_EXEC_SUCCESS;
-  engine_->LeaveThread();
-  CefRefPtr<CefV8Value> result;
-  if (ok) result = engine_->Wrap(ctx, -1, context.get());
-  else exception_ = engine_->CaptureException(ctx, -1);
-  duk_pop(ctx);
-  return result;
+  JSContextRef ctx = context->ctx();
+  // Without a receiver the function gets the current context's global object, as in the
+  // framework, strict functions too.
+  JSObjectRef receiver = nullptr;
+  if (object && object->IsObject() && object->IsValid())
+    receiver = static_cast<V8ValueImpl*>(object.get())->object_;
+  std::vector<JSValueRef> values;
+  for (const CefRefPtr<CefV8Value>& argument : arguments)
+    values.push_back(engine_->ValueOf(ctx, argument));
+  JSValueRef thrown = nullptr;
+  JSValueRef result =
+      JSObjectCallAsFunction(ctx, object_, receiver, values.size(), values.data(), &thrown);
+  if (TakeException(ctx, thrown)) return NULL;
+  return engine_->Wrap(ctx, result, context.get());
 }
 
 CefRefPtr<CefV8Value> V8ValueImpl::ExecuteFunctionWithContext(CefRefPtr<CefV8Context> context,
@@ -296,46 +263,44 @@ CefRefPtr<CefV8Value> CefV8Value::CreateString(const CefString& value) {
 
 namespace {
 
-// Objects are made in the current context, on the thread that runs script there.
-template <typename PushFn>
-CefRefPtr<CefV8Value> CreateInCurrentContext(PushFn push) {
+// Objects are made in the current context.
+template <typename MakeFn>
+CefRefPtr<CefV8Value> CreateInCurrentContext(MakeFn make) {
   std::shared_ptr<cef_stand_in::ScriptEngine> engine = cef_stand_in::ScriptEngine::Current();
   if (!engine || !engine->alive()) return NULL;
   CefRefPtr<cef_stand_in::V8ContextImpl> context = engine->CurrentContext();
   if (!context || !context->IsValid()) return NULL;
-  duk_context* ctx = engine->ThreadFor(context.get());
-  if (!duk_check_stack(ctx, 4)) return NULL;
-  push(*engine, ctx, context.get());
-  CefRefPtr<CefV8Value> value = engine->Wrap(ctx, -1, context.get());
-  duk_pop(ctx);
-  return value;
+  JSObjectRef object = make(*engine, context.get());
+  if (!object) return NULL;
+  return engine->Wrap(context->ctx(), object, context.get());
 }
 
 }  // namespace
 
 CefRefPtr<CefV8Value> CefV8Value::CreateObject(CefRefPtr<CefV8Accessor> accessor) {
   if (accessor) return NULL;
-  return CreateInCurrentContext([](cef_stand_in::ScriptEngine&, duk_context* ctx,
-                                   cef_stand_in::V8ContextImpl*) { duk_push_object(ctx); });
+  return CreateInCurrentContext([](cef_stand_in::ScriptEngine&, cef_stand_in::V8ContextImpl* context) {
+    return JSObjectMake(context->ctx(), nullptr, nullptr);
+  });
 }
 
 CefRefPtr<CefV8Value> CefV8Value::CreateArray(int length) {
   return CreateInCurrentContext(
-      [length](cef_stand_in::ScriptEngine&, duk_context* ctx, cef_stand_in::V8ContextImpl*) {
-        duk_push_array(ctx);
-        if (length > 0) {
-          duk_push_uint(ctx, static_cast<duk_uint_t>(length));
-          duk_put_prop_string(ctx, -2, "length");
-        }
+      [length](cef_stand_in::ScriptEngine&, cef_stand_in::V8ContextImpl* context) {
+        JSContextRef ctx = context->ctx();
+        JSObjectRef array = JSObjectMakeArray(ctx, 0, nullptr, nullptr);
+        if (array && length > 0)
+          JSObjectSetProperty(ctx, array, script::JsString::fromUtf8("length").get(),
+                              JSValueMakeNumber(ctx, length), kJSPropertyAttributeNone, nullptr);
+        return array;
       });
 }
 
 CefRefPtr<CefV8Value> CefV8Value::CreateFunction(const CefString& name,
                                                  CefRefPtr<CefV8Handler> handler) {
   if (!handler) return NULL;
-  return CreateInCurrentContext([&name, &handler](cef_stand_in::ScriptEngine& engine,
-                                                  duk_context* ctx,
-                                                  cef_stand_in::V8ContextImpl* context) {
-    engine.PushNativeFunction(ctx, name, handler, context);
-  });
+  return CreateInCurrentContext(
+      [&name, &handler](cef_stand_in::ScriptEngine& engine, cef_stand_in::V8ContextImpl* context) {
+        return engine.MakeNativeFunction(context, name, handler);
+      });
 }

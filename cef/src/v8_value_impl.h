@@ -18,8 +18,8 @@ class V8ValueImpl : public CefV8Value {
   static CefRefPtr<V8ValueImpl> Bool(bool value);
   static CefRefPtr<V8ValueImpl> Number(double value);
   static CefRefPtr<V8ValueImpl> String(const CefString& value);
-  // An object, array or function kept through stash reference |ref| of |engine|.
-  static CefRefPtr<V8ValueImpl> Object(std::shared_ptr<ScriptEngine> engine, int ref,
+  // An object, array or function of |engine|, kept from its collector while this value lives.
+  static CefRefPtr<V8ValueImpl> Object(std::shared_ptr<ScriptEngine> engine, JSObjectRef object,
                                        CefRefPtr<V8ContextImpl> context, bool is_array,
                                        bool is_function);
   ~V8ValueImpl() override;
@@ -28,7 +28,7 @@ class V8ValueImpl : public CefV8Value {
   bool bool_value() const { return bool_value_; }
   double number_value() const { return number_; }
   const CefString& string_value() const { return string_; }
-  int ref() const { return ref_; }
+  JSObjectRef object() const { return object_; }
 
   bool IsValid() override;
   bool IsUndefined() override { return kind_ == kUndefined; }
@@ -71,17 +71,21 @@ class V8ValueImpl : public CefV8Value {
                                                    const CefV8ValueList& arguments) override;
 
  private:
-  // A property read, write or test as a protected call on this object, with |value| to write.
-  // A script error becomes this value's exception.
-  struct PropertyOp;
-  bool RunPropertyOp(PropertyOp& op, CefRefPtr<CefV8Value> value, CefRefPtr<CefV8Value>* read);
+  // The context to run a property access or call on this object in, or null when the object is
+  // gone.
+  JSContextRef ObjectContext();
+  // Sets |key| as a script assignment does; false when it was refused (a read-only property) or
+  // threw.
+  bool Write(JSContextRef ctx, JSValueRef key, CefRefPtr<CefV8Value> value);
+  // Keeps the thrown value as this value's exception; true when there was one.
+  bool TakeException(JSContextRef ctx, JSValueRef thrown);
 
   Kind kind_;
   bool bool_value_ = false;
   double number_ = 0;
   CefString string_;
   std::shared_ptr<ScriptEngine> engine_;
-  int ref_ = 0;
+  JSObjectRef object_ = nullptr;
   CefRefPtr<V8ContextImpl> context_;
   bool is_array_ = false;
   bool is_function_ = false;

@@ -31,6 +31,18 @@ class RecordingHandler : public CefV8Handler {
   IMPLEMENT_REFCOUNTING(RecordingHandler);
 };
 
+// A native function that calls the script function it is given, as a handler calling back does.
+class CallingHandler : public CefV8Handler {
+ public:
+  bool Execute(const CefString&, CefRefPtr<CefV8Value>, const CefV8ValueList& arguments,
+               CefRefPtr<CefV8Value>&, CefString&) override {
+    if (!arguments.empty()) arguments[0]->ExecuteFunction(NULL, CefV8ValueList());
+    return true;
+  }
+
+  IMPLEMENT_REFCOUNTING(CallingHandler);
+};
+
 // One engine and one entered context, as during a handler call of the render process.
 class ScriptEngineTest : public ::testing::Test {
  protected:
@@ -112,14 +124,24 @@ TEST_F(ScriptEngineTest, NativeFunctionsCallTheirHandler) {
   EXPECT_EQ("native", Eval("f.name")->GetStringValue().ToString());
   EXPECT_EQ("native", Eval("f.name = 'other'; f.name")->GetStringValue().ToString());
   EXPECT_EQ("", Eval("Object.keys(f).join()")->GetStringValue().ToString());
+  EXPECT_EQ("function native() {\n    [native code]\n} 0 true",
+            Eval("String(f) + ' ' + f.length + ' ' + (f instanceof Function)")
+                ->GetStringValue()
+                .ToString());
 
   handler->throw_text = "no way";
   EXPECT_EQ("Error|no way", Eval("try { f(); } catch (e) { e.name + '|' + e.message }")
                                 ->GetStringValue()
                                 .ToString());
-  // Read-only: a script write does not replace it.
+  // Read-only: neither a script write nor a plain SetValue replaces it.
   Eval("f = 5;");
+  EXPECT_FALSE(global->SetValue("f", CefV8Value::CreateInt(5), V8_PROPERTY_ATTRIBUTE_NONE));
   EXPECT_TRUE(global->GetValue("f")->IsFunction());
+  // Attributes redefine a property that is there already.
+  EXPECT_TRUE(global->SetValue("marker", CefV8Value::CreateInt(2), V8_PROPERTY_ATTRIBUTE_DONTENUM));
+  EXPECT_EQ("2 false", Eval("marker + ' ' + Object.keys(globalThis).includes('marker')")
+                           ->GetStringValue()
+                           .ToString());
 }
 
 TEST_F(ScriptEngineTest, ThrowingPropertyAccessBecomesTheValuesException) {
@@ -199,6 +221,26 @@ TEST_F(ScriptEngineTest, ExtensionNativeDeclarationsBindToTheHandler) {
   context_->Invalidate();
   EXPECT_FALSE(call->IsValid());
   EXPECT_FALSE(call->ExecuteFunction(NULL, CefV8ValueList()).get());
+}
+
+// As in a browser, promise jobs run once the outermost call into script returns: after a script,
+// after a function called from outside, but not while a native function calls back into script.
+TEST_F(ScriptEngineTest, PromiseJobsRunWhenTheOutermostCallReturns) {
+  context_->GetGlobal()->SetValue("callBack", CefV8Value::CreateFunction("callBack", new CallingHandler),
+                                  V8_PROPERTY_ATTRIBUTE_NONE);
+  EXPECT_EQ("callback,after native",
+            Eval("var log = [];"
+                 "callBack(() => { Promise.resolve().then(() => log.push('job')); log.push('callback'); });"
+                 "log.push('after native'); log.join()")
+                ->GetStringValue()
+                .ToString());
+  EXPECT_EQ("callback,after native,job", Eval("log.join()")->GetStringValue().ToString());
+
+  CefRefPtr<CefV8Value> later =
+      Eval("(async function () { await null; log.push('awaited'); })");
+  CefRefPtr<CefV8Value> promise = later->ExecuteFunction(NULL, CefV8ValueList());
+  ASSERT_TRUE(promise.get());
+  EXPECT_EQ("callback,after native,job,awaited", Eval("log.join()")->GetStringValue().ToString());
 }
 
 }  // namespace

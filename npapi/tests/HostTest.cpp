@@ -297,6 +297,33 @@ TEST_F(HostTest, TimersFireInDueOrderWithTheirArguments)
     EXPECT_NE(err.str().find("page bug"), std::string::npos);
 }
 
+// Each task (the script, each timer) runs the promise jobs it queued before the next task starts.
+// Timers of equal delay run in the order they were set.
+TEST_F(HostTest, PromiseJobsRunAfterEachTask)
+{
+    script.evaluate("(async () => { console.log('start'); await new Promise(done => setTimeout(done, 0));"
+                    "  console.log('awaited'); })();"
+                    "setTimeout(() => { Promise.resolve().then(() => console.log('job of timer')); "
+                    "console.log('timer'); }, 0);"
+                    "setTimeout(() => console.log('next timer'), 0);"
+                    "setTimeout(\"console.log('timer as text')\", 0);"
+                    "Promise.resolve().then(() => console.log('job of script'));");
+    EXPECT_EQ(out.str(), "start\njob of script\n");
+    EXPECT_EQ(script.runEventLoop(std::chrono::seconds(30)), nphost::ScriptContext::LoopEnd::Idle);
+    EXPECT_EQ(out.str(), "start\njob of script\nawaited\ntimer\njob of timer\nnext timer\ntimer as text\n");
+    EXPECT_EQ(script.uncaughtErrors(), 0u);
+}
+
+TEST_F(HostTest, RejectionsNobodyHandlesAreUncaughtErrors)
+{
+    script.evaluate("Promise.reject(new Error('nobody')); Promise.reject(1).catch(() => {});"
+                    "setTimeout(async () => { throw new TypeError('in async timer'); }, 0);");
+    EXPECT_EQ(script.runEventLoop(std::chrono::seconds(30)), nphost::ScriptContext::LoopEnd::Idle);
+    EXPECT_EQ(script.uncaughtErrors(), 2u);
+    EXPECT_NE(err.str().find("error: Uncaught (in promise) Error: nobody"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("error: Uncaught (in promise) TypeError: in async timer"), std::string::npos);
+}
+
 TEST_F(HostTest, PageExitAndTimeLimitEndTheLoop)
 {
     script.evaluate("setTimeout(function () { page.exit(3); }, 0);"

@@ -122,7 +122,7 @@ TEST_F(PageBadInputTest, UnknownMethodsAndProperties)
     runTable({
         {"typeof p.reboot", "string:undefined", ""},
         {"'reboot' in p", "false", ""},
-        {"p.reboot()", "error:TypeError: undefined not callable (property 'reboot' of [object Function])", ""},
+        {"p.reboot()", "error:TypeError: p.reboot is not a function. (In 'p.reboot()', 'p.reboot' is undefined)", ""},
         {"p()", "error:Error: Error calling method on NPObject.", ""},
         {"p.NULL === p", "true", ""},
         {"p.null", "undefined", ""},

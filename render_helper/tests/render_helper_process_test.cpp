@@ -1,5 +1,7 @@
 // The real render-helper executable, started by the shell as the browser process starts it.
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include <gmock/gmock.h>
@@ -57,6 +59,38 @@ TEST(RenderHelperProcess, PageAndShellExchangeMessagesBothWays) {
     EXPECT_EQ(std::string("[\"reply\", [\"") + first + "\", -7, 0.25, false, null, [[1]]]]",
               shell::FormatList(received[0].message->GetArgumentList()));
   }
+  EXPECT_EQ(0, host->Shutdown());
+}
+
+// The example page written in today's script (a class, arrow functions, async/await): it goes on
+// once the shell answers its question, within the handling of that answer.
+TEST(RenderHelperProcess, AsyncPageGoesOnWhenTheShellAnswers) {
+  std::ifstream file(ASK_PAGE);
+  std::ostringstream source;
+  source << file.rdbuf();
+  ASSERT_FALSE(source.str().empty()) << ASK_PAGE;
+
+  std::unique_ptr<shell::RenderHost> host = shell::RenderHost::Launch(HelperPath());
+  ASSERT_TRUE(host);
+  ASSERT_TRUE(host->CreateBrowser(1).ok);
+  shell::Result load = host->Load(1, source.str(), "bridge-ask.js");
+  ASSERT_TRUE(load.ok) << load.text;
+  std::vector<shell::ReceivedMessage> received = host->TakeMessages();
+  ASSERT_EQ(1u, received.size());
+  EXPECT_EQ("numbers", received[0].message->GetName().ToString());
+
+  CefRefPtr<CefProcessMessage> answer = CefProcessMessage::Create("numbers");
+  std::string error;
+  ASSERT_TRUE(shell::ParseList("[20, 22]", answer->GetArgumentList(), error)) << error;
+  EXPECT_TRUE(host->SendProcessMessage(1, answer).ok);
+  received = host->TakeMessages();
+  ASSERT_EQ(1u, received.size());
+  EXPECT_EQ("sum", received[0].message->GetName().ToString());
+  CefRefPtr<CefListValue> sum = received[0].message->GetArgumentList();
+  ASSERT_EQ(2u, sum->GetSize());
+  EXPECT_EQ(VTYPE_INT, sum->GetType(0));
+  EXPECT_EQ(42, sum->GetInt(0));
+  EXPECT_EQ(0u, sum->GetString(1).ToString().find("version ")) << sum->GetString(1).ToString();
   EXPECT_EQ(0, host->Shutdown());
 }
 

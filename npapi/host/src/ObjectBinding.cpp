@@ -5,17 +5,16 @@
 #include <limits>
 
 #include "BrowserFunctions.h"
-#include "TextEncoding.h"
 #include "nphost/Browser.h"
 #include "nphost/ObjectRegistry.h"
+#include "script/JsString.h"
+#include "script/ScriptValues.h"
 
 namespace nphost {
 namespace {
 
-const char BINDING_KEY[] = DUK_HIDDEN_SYMBOL("objectBinding");
-const char WRAPPERS_KEY[] = DUK_HIDDEN_SYMBOL("wrappedObjects");
-const char WRAPPER_INDEX_KEY[] = DUK_HIDDEN_SYMBOL("wrapper");
-const char METHOD_KEY[] = DUK_HIDDEN_SYMBOL("method");
+using script::JsString;
+
 const char CALL_FAILED[] = "Error calling method on NPObject.";
 const char OBJECT_GONE[] = "The plug-in object is no longer available.";
 
@@ -47,119 +46,141 @@ bool parseIndex(const std::string& key, int32_t& number)
     return true;
 }
 
+JSObjectRef globalProperty(JSContextRef ctx, const char* path)
+{
+    JSObjectRef object = JSContextGetGlobalObject(ctx);
+    std::string rest = path;
+    while (!rest.empty()) {
+        const auto dot = rest.find('.');
+        JSValueRef value = JSObjectGetProperty(ctx, object, JsString::fromUtf8(rest.substr(0, dot)).get(), nullptr);
+        object = value && JSValueIsObject(ctx, value) ? JSValueToObject(ctx, value, nullptr) : nullptr;
+        if (!object)
+            return nullptr;
+        rest = dot == std::string::npos ? std::string() : rest.substr(dot + 1);
+    }
+    JSValueProtect(ctx, object);
+    return object;
+}
+
+JSClassRef makeClass(const char* name, JSObjectCallAsFunctionCallback call, JSObjectFinalizeCallback finalize)
+{
+    JSClassDefinition definition = kJSClassDefinitionEmpty;
+    definition.className = name;
+    definition.callAsFunction = call;
+    definition.finalize = finalize;
+    return JSClassCreate(&definition);
+}
+
+void defineTrap(JSContextRef ctx, JSObjectRef traps, const char* name, JSObjectCallAsFunctionCallback callback)
+{
+    const JsString key = JsString::fromUtf8(name);
+    JSObjectSetProperty(ctx, traps, key.get(), JSObjectMakeFunctionWithCallback(ctx, key.get(), callback),
+                        kJSPropertyAttributeReadOnly | kJSPropertyAttributeDontDelete, nullptr);
+}
+
 } // namespace
 
-ObjectBinding::ObjectBinding(duk_context* ctx) : ctx_(ctx)
+ObjectBinding::ObjectBinding(JSGlobalContextRef ctx)
+    : ctx_(ctx),
+      targetClass_(makeClass("PluginObject", callDefault, nullptr)),
+      handlerClass_(makeClass("PluginObjectHandler", nullptr, nullptr)),
+      methodClass_(makeClass("PluginMethod", callMethod, finalizeMethod)),
+      proxyConstructor_(globalProperty(ctx, "Proxy")),
+      functionPrototype_(globalProperty(ctx, "Function.prototype")),
+      traps_(JSObjectMake(ctx, nullptr, nullptr))
 {
-    duk_push_global_stash(ctx_);
-    duk_push_pointer(ctx_, this);
-    duk_put_prop_string(ctx_, -2, BINDING_KEY);
-    duk_push_array(ctx_);
-    duk_put_prop_string(ctx_, -2, WRAPPERS_KEY);
-    duk_pop(ctx_);
+    JSValueProtect(ctx_, traps_);
+    defineTrap(ctx_, traps_, "get", getTrap);
+    defineTrap(ctx_, traps_, "has", hasTrap);
+    defineTrap(ctx_, traps_, "set", setTrap);
+    defineTrap(ctx_, traps_, "deleteProperty", deleteTrap);
 }
 
-ObjectBinding& ObjectBinding::of(duk_context* ctx)
+ObjectBinding::~ObjectBinding()
 {
-    duk_push_global_stash(ctx);
-    duk_get_prop_string(ctx, -1, BINDING_KEY);
-    auto* binding = static_cast<ObjectBinding*>(duk_get_pointer(ctx, -1));
-    duk_pop_2(ctx);
-    return *binding;
+    ObjectRegistry& registry = ObjectRegistry::instance();
+    for (Wrapper& wrapper : wrappers_) {
+        // An object that went with its instance took the wrapper's reference along.
+        if (!wrapper.released && registry.isAlive(wrapper.object, wrapper.serial))
+            npn::releaseObject(wrapper.object);
+        wrapper.released = true;
+        JSValueUnprotect(ctx_, wrapper.proxy);
+    }
+    JSValueUnprotect(ctx_, traps_);
+    JSValueUnprotect(ctx_, functionPrototype_);
+    JSValueUnprotect(ctx_, proxyConstructor_);
+    JSClassRelease(methodClass_);
+    JSClassRelease(handlerClass_);
+    JSClassRelease(targetClass_);
 }
 
-void ObjectBinding::push(NPObject* object)
+JSValueRef ObjectBinding::valueOf(NPObject* object)
 {
     ObjectRegistry& registry = ObjectRegistry::instance();
     auto known = byObject_.find(object);
-    if (known != byObject_.end()) {
-        const Wrapper& wrapper = wrappers_[known->second];
-        if (registry.isAlive(wrapper.object, wrapper.serial)) {
-            duk_push_heapptr(ctx_, wrapper.proxy);
-            return;
-        }
-    }
+    if (known != byObject_.end() && registry.isAlive(known->second->object, known->second->serial))
+        return known->second->proxy;
     const uint64_t serial = object ? registry.serialOf(object) : 0;
     if (serial == 0) {
         // Not an object of this browser: script sees null rather than a pointer it cannot use.
-        duk_push_null(ctx_);
-        return;
+        return JSValueMakeNull(ctx_);
     }
     npn::retainObject(object);
-    const size_t index = wrappers_.size();
-    wrappers_.push_back(Wrapper{index, object, serial, nullptr, false});
+    wrappers_.push_back(Wrapper{this, object, serial, nullptr, false});
+    Wrapper* wrapper = &wrappers_.back();
 
-    duk_push_c_function(ctx_, callDefault, DUK_VARARGS);
-    duk_push_number(ctx_, static_cast<double>(index));
-    duk_put_prop_string(ctx_, -2, WRAPPER_INDEX_KEY);
-    duk_push_c_function(ctx_, finalize, 2);
-    duk_set_finalizer(ctx_, -2);
-
-    duk_push_object(ctx_);
-    duk_push_c_function(ctx_, getTrap, 3);
-    duk_put_prop_string(ctx_, -2, "get");
-    duk_push_c_function(ctx_, hasTrap, 2);
-    duk_put_prop_string(ctx_, -2, "has");
-    duk_push_c_function(ctx_, setTrap, 4);
-    duk_put_prop_string(ctx_, -2, "set");
-    duk_push_c_function(ctx_, deleteTrap, 2);
-    duk_put_prop_string(ctx_, -2, "deleteProperty");
-    duk_push_number(ctx_, static_cast<double>(index));
-    duk_put_prop_string(ctx_, -2, WRAPPER_INDEX_KEY);
-    duk_push_proxy(ctx_, 0);
-
-    void* proxy = duk_get_heapptr(ctx_, -1);
-    wrappers_[index].proxy = proxy;
-    byProxy_[proxy] = index;
-    byObject_[object] = index;
-
-    // The stash keeps the wrapper, so one object keeps one script identity for the page's life.
-    duk_push_global_stash(ctx_);
-    duk_get_prop_string(ctx_, -1, WRAPPERS_KEY);
-    duk_dup(ctx_, -3);
-    duk_put_prop_index(ctx_, -2, static_cast<duk_uarridx_t>(index));
-    duk_pop_2(ctx_);
+    // A callable target, so that calling the object reaches invokeDefault; a handler whose traps
+    // find the wrapper through it.
+    JSObjectRef target = JSObjectMake(ctx_, targetClass_, wrapper);
+    JSObjectSetPrototype(ctx_, target, functionPrototype_);
+    JSObjectRef handler = JSObjectMake(ctx_, handlerClass_, wrapper);
+    JSObjectSetPrototype(ctx_, handler, traps_);
+    const JSValueRef parts[] = {target, handler};
+    JSObjectRef proxy = proxyConstructor_ ? JSObjectCallAsConstructor(ctx_, proxyConstructor_, 2, parts, nullptr)
+                                          : nullptr;
+    if (!proxy)
+        proxy = target;
+    // Kept for the page's life, so that one object keeps one script identity.
+    JSValueProtect(ctx_, proxy);
+    wrapper->proxy = proxy;
+    byProxy_[proxy] = wrapper;
+    byObject_[object] = wrapper;
+    return proxy;
 }
 
-NPObject* ObjectBinding::wrappedObjectAt(duk_idx_t index)
+NPObject* ObjectBinding::wrappedObject(JSContextRef ctx, JSValueRef value)
 {
-    auto found = byProxy_.find(duk_get_heapptr(ctx_, index));
+    auto found = byProxy_.find(JSValueToObject(ctx, value, nullptr));
     if (found == byProxy_.end())
         return nullptr;
-    const Wrapper& wrapper = wrappers_[found->second];
+    const Wrapper& wrapper = *found->second;
     return ObjectRegistry::instance().isAlive(wrapper.object, wrapper.serial) ? wrapper.object : nullptr;
 }
 
-void ObjectBinding::toVariant(duk_idx_t index, NPVariant& variant, ArgumentStorage& storage)
+void ObjectBinding::toVariant(JSContextRef ctx, JSValueRef value, NPVariant& variant, ArgumentStorage& storage)
 {
-    switch (duk_get_type(ctx_, index)) {
-    case DUK_TYPE_NULL:
+    switch (JSValueGetType(ctx, value)) {
+    case kJSTypeNull:
         NULL_TO_NPVARIANT(variant);
         return;
-    case DUK_TYPE_BOOLEAN:
-        BOOLEAN_TO_NPVARIANT(duk_get_boolean(ctx_, index), variant);
+    case kJSTypeBoolean:
+        BOOLEAN_TO_NPVARIANT(JSValueToBoolean(ctx, value), variant);
         return;
-    case DUK_TYPE_NUMBER: {
-        const double number = duk_get_number(ctx_, index);
+    case kJSTypeNumber: {
+        const double number = JSValueToNumber(ctx, value, nullptr);
         if (isExactInt32(number))
             INT32_TO_NPVARIANT(static_cast<int32_t>(number), variant);
         else
             DOUBLE_TO_NPVARIANT(number, variant);
         return;
     }
-    case DUK_TYPE_STRING: {
-        if (duk_is_symbol(ctx_, index))
-            break;
-        duk_size_t length = 0;
-        const char* text = duk_get_lstring(ctx_, index, &length);
-        storage.strings.push_back(scriptTextToUtf8(text, length));
+    case kJSTypeString: {
+        storage.strings.push_back(JsString::of(ctx, value, nullptr).utf8());
         STRINGN_TO_NPVARIANT(storage.strings.back().data(), storage.strings.back().size(), variant);
         return;
     }
-    case DUK_TYPE_OBJECT:
-    case DUK_TYPE_BUFFER:
-    case DUK_TYPE_LIGHTFUNC: {
-        NPObject* object = wrappedObjectAt(index);
+    case kJSTypeObject: {
+        NPObject* object = wrappedObject(ctx, value);
         if (!object) {
             storage.objects.push_back(ObjectRef::adopt(npn::createObject(nullptr, &scriptValueClass)));
             object = storage.objects.back().get();
@@ -167,240 +188,197 @@ void ObjectBinding::toVariant(duk_idx_t index, NPVariant& variant, ArgumentStora
         OBJECT_TO_NPVARIANT(object, variant);
         return;
     }
-    default:
+    case kJSTypeUndefined:
+    case kJSTypeSymbol:
+    case kJSTypeBigInt:
         break;
     }
     VOID_TO_NPVARIANT(variant);
 }
 
-void ObjectBinding::pushVariant(const NPVariant& variant)
+JSValueRef ObjectBinding::valueOf(JSContextRef ctx, const NPVariant& variant)
 {
     switch (variant.type) {
     case NPVariantType_Void:
-        duk_push_undefined(ctx_);
-        return;
+        return JSValueMakeUndefined(ctx);
     case NPVariantType_Null:
-        duk_push_null(ctx_);
-        return;
+        return JSValueMakeNull(ctx);
     case NPVariantType_Bool:
-        duk_push_boolean(ctx_, NPVARIANT_TO_BOOLEAN(variant));
-        return;
+        return JSValueMakeBoolean(ctx, NPVARIANT_TO_BOOLEAN(variant));
     case NPVariantType_Int32:
-        duk_push_int(ctx_, NPVARIANT_TO_INT32(variant));
-        return;
+        return JSValueMakeNumber(ctx, NPVARIANT_TO_INT32(variant));
     case NPVariantType_Double:
-        duk_push_number(ctx_, NPVARIANT_TO_DOUBLE(variant));
-        return;
+        return JSValueMakeNumber(ctx, NPVARIANT_TO_DOUBLE(variant));
     case NPVariantType_String: {
         const NPString& string = NPVARIANT_TO_STRING(variant);
-        const std::string text =
-            string.UTF8Characters ? utf8ToScriptText(string.UTF8Characters, string.UTF8Length) : std::string();
-        duk_push_lstring(ctx_, text.data(), text.size());
-        return;
+        const std::string text = string.UTF8Characters ? std::string(string.UTF8Characters, string.UTF8Length)
+                                                       : std::string();
+        return JsString::fromUtf8(text).value(ctx);
     }
     case NPVariantType_Object:
-        push(NPVARIANT_TO_OBJECT(variant));
-        return;
+        return valueOf(NPVARIANT_TO_OBJECT(variant));
     }
-    duk_push_undefined(ctx_);
+    return JSValueMakeUndefined(ctx);
 }
 
-NPIdentifier ObjectBinding::identifierAt(duk_context* ctx, duk_idx_t index)
+NPIdentifier ObjectBinding::identifierOf(JSContextRef ctx, JSValueRef key)
 {
-    if (duk_is_symbol(ctx, index) || !duk_is_string(ctx, index))
+    if (!key || !JSValueIsString(ctx, key))
         return nullptr;
-    duk_size_t length = 0;
-    const char* key = duk_get_lstring(ctx, index, &length);
-    const std::string name = scriptTextToUtf8(key, length);
+    const std::string name = JsString::of(ctx, key, nullptr).utf8();
     int32_t number = 0;
     if (parseIndex(name, number))
         return npn::getIntIdentifier(number);
     return npn::getStringIdentifier(name.c_str());
 }
 
-bool ObjectBinding::pushPendingException(duk_context* ctx)
+bool ObjectBinding::throwPendingException(JSContextRef ctx, JSValueRef* exception)
 {
     const std::string message = takeScriptException();
     if (message.empty())
         return false;
-    duk_push_error_object(ctx, DUK_ERR_ERROR, "%s", message.c_str());
+    *exception = script::makeError(ctx, "Error", message);
     return true;
 }
 
-ObjectBinding::Wrapper* ObjectBinding::wrapperAt(duk_idx_t index)
+ObjectBinding::Wrapper* ObjectBinding::liveWrapper(JSContextRef ctx, JSObjectRef holder, JSValueRef* exception)
 {
-    duk_get_prop_string(ctx_, index, WRAPPER_INDEX_KEY);
-    const auto position = static_cast<size_t>(duk_get_number(ctx_, -1));
-    duk_pop(ctx_);
-    if (position >= wrappers_.size()
-        || !ObjectRegistry::instance().isAlive(wrappers_[position].object, wrappers_[position].serial)) {
-        duk_push_error_object(ctx_, DUK_ERR_ERROR, "%s", OBJECT_GONE);
+    auto* wrapper = holder ? static_cast<Wrapper*>(JSObjectGetPrivate(holder)) : nullptr;
+    if (!wrapper || !ObjectRegistry::instance().isAlive(wrapper->object, wrapper->serial)) {
+        *exception = script::makeError(ctx, "Error", OBJECT_GONE);
         return nullptr;
     }
-    return &wrappers_[position];
+    return wrapper;
 }
 
-// Invokes `method` (or the default method when null) with the script arguments at 0..argCount-1;
-// leaves the result, or an error to throw, on top of the stack.
-bool ObjectBinding::call(Wrapper* wrapper, NPIdentifier method, duk_idx_t argCount)
+// Invokes `method` (or the default method when null) with the script arguments.
+JSValueRef ObjectBinding::call(JSContextRef ctx, Wrapper* wrapper, NPIdentifier method, size_t count,
+                               const JSValueRef arguments[], JSValueRef* exception)
 {
     ArgumentStorage storage;
-    std::vector<NPVariant> args(static_cast<size_t>(argCount));
-    for (duk_idx_t i = 0; i < argCount; ++i)
-        toVariant(i, args[static_cast<size_t>(i)], storage);
+    std::vector<NPVariant> args(count);
+    for (size_t i = 0; i < count; ++i)
+        toVariant(ctx, arguments[i], args[i], storage);
     NPVariant result;
     VOID_TO_NPVARIANT(result);
-    const auto count = static_cast<uint32_t>(argCount);
-    const bool done = method ? npn::invoke(nullptr, wrapper->object, method, args.data(), count, &result)
-                             : npn::invokeDefault(nullptr, wrapper->object, args.data(), count, &result);
-    if (pushPendingException(ctx_)) {
+    const auto argCount = static_cast<uint32_t>(count);
+    const bool done = method ? npn::invoke(nullptr, wrapper->object, method, args.data(), argCount, &result)
+                             : npn::invokeDefault(nullptr, wrapper->object, args.data(), argCount, &result);
+    if (throwPendingException(ctx, exception)) {
         npn::releaseVariantValue(&result);
-        return false;
+        return JSValueMakeUndefined(ctx);
     }
     if (!done) {
-        duk_push_error_object(ctx_, DUK_ERR_ERROR, "%s", CALL_FAILED);
-        return false;
+        *exception = script::makeError(ctx, "Error", CALL_FAILED);
+        return JSValueMakeUndefined(ctx);
     }
-    pushVariant(result);
+    JSValueRef value = valueOf(ctx, result);
     npn::releaseVariantValue(&result);
-    return true;
+    return value;
 }
 
-duk_ret_t ObjectBinding::callDefault(duk_context* ctx)
+JSObjectRef ObjectBinding::makeMethod(JSContextRef ctx, Wrapper* wrapper, NPIdentifier name)
 {
-    ObjectBinding& binding = of(ctx);
-    const duk_idx_t argCount = duk_get_top(ctx);
-    duk_push_current_function(ctx);
-    Wrapper* wrapper = binding.wrapperAt(-1);
-    if (!wrapper)
-        return duk_throw(ctx);
-    duk_pop(ctx);
-    if (!binding.call(wrapper, nullptr, argCount))
-        return duk_throw(ctx);
-    return 1;
+    JSObjectRef method = JSObjectMake(ctx, methodClass_, new Method{wrapper, name});
+    JSObjectSetPrototype(ctx, method, functionPrototype_);
+    return method;
 }
 
-duk_ret_t ObjectBinding::callMethod(duk_context* ctx)
+JSValueRef ObjectBinding::callDefault(JSContextRef ctx, JSObjectRef function, JSObjectRef, size_t count,
+                                      const JSValueRef arguments[], JSValueRef* exception)
 {
-    ObjectBinding& binding = of(ctx);
-    const duk_idx_t argCount = duk_get_top(ctx);
-    duk_push_current_function(ctx);
-    duk_get_prop_string(ctx, -1, METHOD_KEY);
-    auto method = static_cast<NPIdentifier>(duk_get_pointer(ctx, -1));
-    duk_pop(ctx);
-    Wrapper* wrapper = binding.wrapperAt(-1);
+    Wrapper* wrapper = liveWrapper(ctx, function, exception);
     if (!wrapper)
-        return duk_throw(ctx);
-    duk_pop(ctx);
-    if (!binding.call(wrapper, method, argCount))
-        return duk_throw(ctx);
-    return 1;
+        return JSValueMakeUndefined(ctx);
+    return wrapper->binding->call(ctx, wrapper, nullptr, count, arguments, exception);
 }
 
-duk_ret_t ObjectBinding::getTrap(duk_context* ctx)
+JSValueRef ObjectBinding::callMethod(JSContextRef ctx, JSObjectRef function, JSObjectRef, size_t count,
+                                     const JSValueRef arguments[], JSValueRef* exception)
 {
-    ObjectBinding& binding = of(ctx);
-    duk_push_this(ctx);
-    Wrapper* wrapper = binding.wrapperAt(-1);
-    if (!wrapper)
-        return duk_throw(ctx);
-    NPIdentifier name = identifierAt(ctx, 1);
+    auto* method = static_cast<Method*>(JSObjectGetPrivate(function));
+    Wrapper* wrapper = method ? method->wrapper : nullptr;
+    if (!wrapper || !ObjectRegistry::instance().isAlive(wrapper->object, wrapper->serial)) {
+        *exception = script::makeError(ctx, "Error", OBJECT_GONE);
+        return JSValueMakeUndefined(ctx);
+    }
+    return wrapper->binding->call(ctx, wrapper, method->name, count, arguments, exception);
+}
+
+void ObjectBinding::finalizeMethod(JSObjectRef method)
+{
+    delete static_cast<Method*>(JSObjectGetPrivate(method));
+}
+
+// get(target, key, receiver), with the handler as `this`.
+JSValueRef ObjectBinding::getTrap(JSContextRef ctx, JSObjectRef, JSObjectRef handler, size_t count,
+                                  const JSValueRef arguments[], JSValueRef* exception)
+{
+    Wrapper* wrapper = liveWrapper(ctx, handler, exception);
+    if (!wrapper || count < 2)
+        return JSValueMakeUndefined(ctx);
+    NPIdentifier name = identifierOf(ctx, arguments[1]);
     if (name && npn::hasProperty(nullptr, wrapper->object, name)) {
         NPVariant value;
         VOID_TO_NPVARIANT(value);
         const bool read = npn::getProperty(nullptr, wrapper->object, name, &value);
-        if (pushPendingException(ctx)) {
-            npn::releaseVariantValue(&value);
-            return duk_throw(ctx);
-        }
-        if (read)
-            binding.pushVariant(value);
-        else
-            duk_push_undefined(ctx);
+        JSValueRef result = JSValueMakeUndefined(ctx);
+        if (!throwPendingException(ctx, exception) && read)
+            result = wrapper->binding->valueOf(ctx, value);
         npn::releaseVariantValue(&value);
-        return 1;
+        return result;
     }
-    if (name && npn::hasMethod(nullptr, wrapper->object, name)) {
-        duk_push_c_function(ctx, callMethod, DUK_VARARGS);
-        duk_push_number(ctx, static_cast<double>(wrapper->index));
-        duk_put_prop_string(ctx, -2, WRAPPER_INDEX_KEY);
-        duk_push_pointer(ctx, name);
-        duk_put_prop_string(ctx, -2, METHOD_KEY);
-        return 1;
-    }
+    if (name && npn::hasMethod(nullptr, wrapper->object, name))
+        return wrapper->binding->makeMethod(ctx, wrapper, name);
     // Anything else is answered by the function behind the proxy (toString and the like).
-    duk_dup(ctx, 1);
-    duk_get_prop(ctx, 0);
-    return 1;
+    JSObjectRef target = JSValueToObject(ctx, arguments[0], nullptr);
+    return target ? JSObjectGetPropertyForKey(ctx, target, arguments[1], exception) : JSValueMakeUndefined(ctx);
 }
 
-duk_ret_t ObjectBinding::hasTrap(duk_context* ctx)
+JSValueRef ObjectBinding::hasTrap(JSContextRef ctx, JSObjectRef, JSObjectRef handler, size_t count,
+                                  const JSValueRef arguments[], JSValueRef* exception)
 {
-    ObjectBinding& binding = of(ctx);
-    duk_push_this(ctx);
-    Wrapper* wrapper = binding.wrapperAt(-1);
+    Wrapper* wrapper = liveWrapper(ctx, handler, exception);
     if (!wrapper)
-        return duk_throw(ctx);
-    NPIdentifier name = identifierAt(ctx, 1);
+        return JSValueMakeUndefined(ctx);
+    NPIdentifier name = count > 1 ? identifierOf(ctx, arguments[1]) : nullptr;
     const bool has = name
                      && (npn::hasProperty(nullptr, wrapper->object, name)
                          || npn::hasMethod(nullptr, wrapper->object, name));
-    duk_push_boolean(ctx, has);
-    return 1;
+    return JSValueMakeBoolean(ctx, has);
 }
 
-duk_ret_t ObjectBinding::setTrap(duk_context* ctx)
+// A refusal fails the assignment: silently in sloppy code, with a TypeError in strict code.
+JSValueRef ObjectBinding::setTrap(JSContextRef ctx, JSObjectRef, JSObjectRef handler, size_t count,
+                                  const JSValueRef arguments[], JSValueRef* exception)
 {
-    ObjectBinding& binding = of(ctx);
-    duk_push_this(ctx);
-    Wrapper* wrapper = binding.wrapperAt(-1);
+    Wrapper* wrapper = liveWrapper(ctx, handler, exception);
     if (!wrapper)
-        return duk_throw(ctx);
-    NPIdentifier name = identifierAt(ctx, 1);
+        return JSValueMakeUndefined(ctx);
+    NPIdentifier name = count > 2 ? identifierOf(ctx, arguments[1]) : nullptr;
     bool stored = false;
     if (name) {
         ArgumentStorage storage;
         NPVariant value;
-        binding.toVariant(2, value, storage);
+        wrapper->binding->toVariant(ctx, arguments[2], value, storage);
         stored = npn::setProperty(nullptr, wrapper->object, name, &value);
     }
-    if (pushPendingException(ctx))
-        return duk_throw(ctx);
-    // A refusal fails the assignment: silently in sloppy code, with a TypeError in strict code.
-    duk_push_boolean(ctx, stored);
-    return 1;
+    if (throwPendingException(ctx, exception))
+        return JSValueMakeUndefined(ctx);
+    return JSValueMakeBoolean(ctx, stored);
 }
 
-duk_ret_t ObjectBinding::deleteTrap(duk_context* ctx)
+JSValueRef ObjectBinding::deleteTrap(JSContextRef ctx, JSObjectRef, JSObjectRef handler, size_t count,
+                                     const JSValueRef arguments[], JSValueRef* exception)
 {
-    ObjectBinding& binding = of(ctx);
-    duk_push_this(ctx);
-    Wrapper* wrapper = binding.wrapperAt(-1);
+    Wrapper* wrapper = liveWrapper(ctx, handler, exception);
     if (!wrapper)
-        return duk_throw(ctx);
-    NPIdentifier name = identifierAt(ctx, 1);
+        return JSValueMakeUndefined(ctx);
+    NPIdentifier name = count > 1 ? identifierOf(ctx, arguments[1]) : nullptr;
     const bool removed = name && npn::removeProperty(nullptr, wrapper->object, name);
-    if (pushPendingException(ctx))
-        return duk_throw(ctx);
-    duk_push_boolean(ctx, removed);
-    return 1;
-}
-
-// Runs when the heap lets the wrapper go (at the latest when it is destroyed): gives back the
-// wrapper's reference unless the object went with its instance already.
-duk_ret_t ObjectBinding::finalize(duk_context* ctx)
-{
-    ObjectBinding& binding = of(ctx);
-    duk_get_prop_string(ctx, 0, WRAPPER_INDEX_KEY);
-    const auto position = static_cast<size_t>(duk_get_number(ctx, -1));
-    duk_pop(ctx);
-    if (position >= binding.wrappers_.size())
-        return 0;
-    Wrapper& wrapper = binding.wrappers_[position];
-    if (!wrapper.released && ObjectRegistry::instance().isAlive(wrapper.object, wrapper.serial))
-        npn::releaseObject(wrapper.object);
-    wrapper.released = true;
-    return 0;
+    if (throwPendingException(ctx, exception))
+        return JSValueMakeUndefined(ctx);
+    return JSValueMakeBoolean(ctx, removed);
 }
 
 } // namespace nphost

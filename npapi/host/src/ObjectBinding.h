@@ -2,9 +2,6 @@
 // object's class (hasProperty/getProperty, hasMethod/invoke, setProperty, removeProperty); calling the
 // object itself goes to invokeDefault. Values cross between script and variants as a browser converts
 // them.
-//
-// Duktape reports script errors by longjmp: the natives here keep C++ objects with destructors inside
-// helper functions that return before an error is thrown.
 #ifndef NPHOST_OBJECTBINDING_H
 #define NPHOST_OBJECTBINDING_H
 
@@ -13,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include <duktape.h>
+#include <JavaScriptCore/JavaScript.h>
 #include <npapi/npruntime.h>
 
 #include "nphost/ObjectRef.h"
@@ -28,49 +25,64 @@ struct ArgumentStorage {
 
 class ObjectBinding {
 public:
-    // Registers itself in the heap's stash so that the natives can find it.
-    explicit ObjectBinding(duk_context* ctx);
+    explicit ObjectBinding(JSGlobalContextRef ctx);
+    // Gives back every reference the wrappers hold; the engine must still be running.
+    ~ObjectBinding();
     ObjectBinding(const ObjectBinding&) = delete;
     ObjectBinding& operator=(const ObjectBinding&) = delete;
 
-    // Pushes the script object for `object`: the same one every time, holding one reference that
-    // is released when the heap is destroyed.
-    void push(NPObject* object);
+    // The script object for `object`: the same one every time, holding one reference that is
+    // released with the binding (null for an object this browser does not know).
+    JSValueRef valueOf(NPObject* object);
 
-    void toVariant(duk_idx_t index, NPVariant& variant, ArgumentStorage& storage);
+    void toVariant(JSContextRef ctx, JSValueRef value, NPVariant& variant, ArgumentStorage& storage);
     // Does not take over the variant: the caller still releases it.
-    void pushVariant(const NPVariant& variant);
+    JSValueRef valueOf(JSContextRef ctx, const NPVariant& variant);
 
 private:
     struct Wrapper {
-        size_t index;
+        ObjectBinding* binding;
         NPObject* object;
         uint64_t serial;
-        void* proxy;
+        JSObjectRef proxy;
         bool released;
     };
+    // What a method read from a wrapper calls: the wrapper's object and the method's name.
+    struct Method {
+        Wrapper* wrapper;
+        NPIdentifier name;
+    };
 
-    static ObjectBinding& of(duk_context* ctx);
-    static NPIdentifier identifierAt(duk_context* ctx, duk_idx_t index);
-    static bool pushPendingException(duk_context* ctx);
-    // The wrapper named by the hidden index on the object at `index`, or null (with an error pushed)
-    // when its plug-in object is gone.
-    Wrapper* wrapperAt(duk_idx_t index);
-    NPObject* wrappedObjectAt(duk_idx_t index);
-    bool call(Wrapper* wrapper, NPIdentifier method, duk_idx_t argCount);
+    static NPIdentifier identifierOf(JSContextRef ctx, JSValueRef key);
+    static bool throwPendingException(JSContextRef ctx, JSValueRef* exception);
+    // The wrapper behind a trap's handler or a callable target, or null (with an error to throw) when
+    // its plug-in object is gone.
+    static Wrapper* liveWrapper(JSContextRef ctx, JSObjectRef holder, JSValueRef* exception);
+    NPObject* wrappedObject(JSContextRef ctx, JSValueRef value);
+    JSValueRef call(JSContextRef ctx, Wrapper* wrapper, NPIdentifier method, size_t count,
+                    const JSValueRef arguments[], JSValueRef* exception);
+    JSObjectRef makeMethod(JSContextRef ctx, Wrapper* wrapper, NPIdentifier name);
 
-    static duk_ret_t callDefault(duk_context* ctx);
-    static duk_ret_t callMethod(duk_context* ctx);
-    static duk_ret_t getTrap(duk_context* ctx);
-    static duk_ret_t hasTrap(duk_context* ctx);
-    static duk_ret_t setTrap(duk_context* ctx);
-    static duk_ret_t deleteTrap(duk_context* ctx);
-    static duk_ret_t finalize(duk_context* ctx);
+    static JSValueRef callDefault(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef callMethod(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static void finalizeMethod(JSObjectRef method);
+    static JSValueRef getTrap(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef hasTrap(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef setTrap(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef deleteTrap(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
 
-    duk_context* ctx_;
+    JSGlobalContextRef ctx_;
+    JSClassRef targetClass_;
+    JSClassRef handlerClass_;
+    JSClassRef methodClass_;
+    // Kept from the collector for the binding's life: the Proxy constructor and Function.prototype as
+    // the page found them, and the traps every handler inherits.
+    JSObjectRef proxyConstructor_;
+    JSObjectRef functionPrototype_;
+    JSObjectRef traps_;
     std::deque<Wrapper> wrappers_; // a deque: wrapping during a call must not move the caller's wrapper
-    std::unordered_map<void*, size_t> byProxy_;
-    std::unordered_map<NPObject*, size_t> byObject_;
+    std::unordered_map<JSObjectRef, Wrapper*> byProxy_;
+    std::unordered_map<NPObject*, Wrapper*> byObject_;
 };
 
 } // namespace nphost

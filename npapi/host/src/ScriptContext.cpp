@@ -1,7 +1,6 @@
 #include "nphost/ScriptContext.h"
 
-#include <cmath>
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -9,23 +8,18 @@
 #include <sstream>
 #include <thread>
 
-#include <duktape.h>
+#include <JavaScriptCore/JavaScript.h>
 
 #include "ObjectBinding.h"
-#include "TextEncoding.h"
+#include "script/JsString.h"
+#include "script/ScriptValues.h"
 
 namespace nphost {
 
 namespace {
 
-const char TIMERS_KEY[] = DUK_HIDDEN_SYMBOL("timers");
 using Clock = std::chrono::steady_clock;
-
-[[noreturn]] void fatalScriptError(void*, const char* message)
-{
-    std::fprintf(stderr, "script engine failure: %s\n", message ? message : "(no message)");
-    std::abort();
-}
+using script::JsString;
 
 bool readFile(const std::string& path, std::string& content)
 {
@@ -44,21 +38,19 @@ std::string directoryOf(const std::string& path)
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
 }
 
-// Compiles and runs `source`; leaves the completion value, or the error, on top of the stack.
-bool runSource(duk_context* ctx, const std::string& source, const std::string& fileName, duk_uint_t flags)
-{
-    duk_push_lstring(ctx, fileName.data(), fileName.size());
-    if (duk_pcompile_lstring_filename(ctx, flags, source.data(), source.size()) != 0)
-        return false;
-    return duk_pcall(ctx, 0) == DUK_EXEC_SUCCESS;
-}
+// A value kept from the collector while native code holds it (a timer's callback and arguments).
+class KeptValue {
+public:
+    KeptValue(JSContextRef ctx, JSValueRef value) : ctx_(ctx), value_(value) { JSValueProtect(ctx_, value_); }
+    KeptValue(const KeptValue& other) : KeptValue(other.ctx_, other.value_) {}
+    KeptValue& operator=(const KeptValue&) = delete;
+    ~KeptValue() { JSValueUnprotect(ctx_, value_); }
+    JSValueRef get() const { return value_; }
 
-std::string scriptString(duk_context* ctx, duk_idx_t index)
-{
-    duk_size_t length = 0;
-    const char* text = duk_safe_to_lstring(ctx, index, &length);
-    return scriptTextToUtf8(text, length);
-}
+private:
+    JSContextRef ctx_;
+    JSValueRef value_;
+};
 
 } // namespace
 
@@ -66,29 +58,37 @@ struct ScriptContext::Impl {
     struct Timer {
         Clock::time_point due;
         uint64_t sequence;
+        // The callback (or the code text), then the arguments it gets.
+        std::vector<KeptValue> values;
     };
 
     Impl(std::ostream& out, std::ostream& err);
-    ~Impl() { duk_destroy_heap(ctx); }
+    ~Impl();
 
-    static Impl& of(duk_context* ctx);
+    static Impl& of(JSContextRef ctx);
+    void defineFunction(JSObjectRef object, const char* name, JSObjectCallAsFunctionCallback callback);
     void installGlobals();
-    void reportError();
+    void reportError(JSValueRef error, const char* prefix = "");
     void fireTimer(int id);
-    bool pushEmbedded(const std::string& mimeType);
-    bool load(const std::string& path);
+    JSValueRef run(const std::string& source, const std::string& fileName, JSValueRef* exception);
 
-    static duk_ret_t consoleWrite(duk_context* ctx);
-    static duk_ret_t setTimeout(duk_context* ctx);
-    static duk_ret_t clearTimeout(duk_context* ctx);
-    static duk_ret_t embed(duk_context* ctx);
-    static duk_ret_t loadScript(duk_context* ctx);
-    static duk_ret_t pageEnv(duk_context* ctx);
-    static duk_ret_t pageExit(duk_context* ctx);
+    static JSValueRef consoleLog(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef consoleError(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef setTimeout(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef clearTimeout(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef embed(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef loadScript(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef pageEnv(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef pageExit(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[], JSValueRef*);
+    static JSValueRef unhandledRejection(JSContextRef, JSObjectRef, JSObjectRef, size_t, const JSValueRef[],
+                                         JSValueRef*);
+    static void write(JSContextRef ctx, std::ostream& stream, size_t count, const JSValueRef arguments[]);
 
     std::ostream& out;
     std::ostream& err;
-    duk_context* ctx;
+    JSClassRef globalClass;
+    JSContextGroupRef group;
+    JSGlobalContextRef ctx;
     std::unique_ptr<ObjectBinding> binding;
     Embedder embedder;
     std::function<void()> idleHook;
@@ -101,207 +101,247 @@ struct ScriptContext::Impl {
     size_t uncaughtErrors = 0;
 };
 
-ScriptContext::Impl::Impl(std::ostream& out, std::ostream& err)
-    : out(out), err(err), ctx(duk_create_heap(nullptr, nullptr, nullptr, this, fatalScriptError))
+ScriptContext::Impl::Impl(std::ostream& out, std::ostream& err) : out(out), err(err)
 {
-    if (!ctx)
-        fatalScriptError(nullptr, "cannot create the script heap");
+    // The global object carries this Impl, so that the host functions find their page.
+    JSClassDefinition definition = kJSClassDefinitionEmpty;
+    definition.className = "Window";
+    globalClass = JSClassCreate(&definition);
+    group = JSContextGroupCreate();
+    ctx = JSGlobalContextCreateInGroup(group, globalClass);
+    JSObjectSetPrivate(JSContextGetGlobalObject(ctx), this);
     binding = std::make_unique<ObjectBinding>(ctx);
     installGlobals();
+    script::onUnhandledRejection(ctx, unhandledRejection);
 }
 
-ScriptContext::Impl& ScriptContext::Impl::of(duk_context* ctx)
+ScriptContext::Impl::~Impl()
 {
-    duk_memory_functions functions;
-    duk_get_memory_functions(ctx, &functions);
-    return *static_cast<Impl*>(functions.udata);
+    // Plug-in objects go back first, while the engine still runs; then the engine and with it every
+    // script value.
+    timers.clear();
+    binding.reset();
+    JSGlobalContextRelease(ctx);
+    JSContextGroupRelease(group);
+    JSClassRelease(globalClass);
+}
+
+ScriptContext::Impl& ScriptContext::Impl::of(JSContextRef ctx)
+{
+    return *static_cast<Impl*>(JSObjectGetPrivate(JSContextGetGlobalObject(ctx)));
+}
+
+void ScriptContext::Impl::defineFunction(JSObjectRef object, const char* name, JSObjectCallAsFunctionCallback callback)
+{
+    const JsString key = JsString::fromUtf8(name);
+    JSObjectSetProperty(ctx, object, key.get(), JSObjectMakeFunctionWithCallback(ctx, key.get(), callback),
+                        kJSPropertyAttributeNone, nullptr);
 }
 
 void ScriptContext::Impl::installGlobals()
 {
-    duk_push_global_stash(ctx);
-    duk_push_object(ctx);
-    duk_put_prop_string(ctx, -2, TIMERS_KEY);
-    duk_pop(ctx);
+    JSObjectRef global = JSContextGetGlobalObject(ctx);
+    JSObjectRef console = JSObjectMake(ctx, nullptr, nullptr);
+    defineFunction(console, "log", consoleLog);
+    defineFunction(console, "error", consoleError);
+    JSObjectSetProperty(ctx, global, JsString::fromUtf8("console").get(), console, kJSPropertyAttributeNone,
+                        nullptr);
 
-    duk_push_object(ctx);
-    duk_push_c_function(ctx, consoleWrite, DUK_VARARGS);
-    duk_set_magic(ctx, -1, 0);
-    duk_put_prop_string(ctx, -2, "log");
-    duk_push_c_function(ctx, consoleWrite, DUK_VARARGS);
-    duk_set_magic(ctx, -1, 1);
-    duk_put_prop_string(ctx, -2, "error");
-    duk_put_global_string(ctx, "console");
+    defineFunction(global, "setTimeout", setTimeout);
+    defineFunction(global, "clearTimeout", clearTimeout);
+    defineFunction(global, "embed", embed);
+    defineFunction(global, "load", loadScript);
 
-    duk_push_c_function(ctx, setTimeout, DUK_VARARGS);
-    duk_put_global_string(ctx, "setTimeout");
-    duk_push_c_function(ctx, clearTimeout, 1);
-    duk_put_global_string(ctx, "clearTimeout");
-    duk_push_c_function(ctx, embed, 1);
-    duk_put_global_string(ctx, "embed");
-    duk_push_c_function(ctx, loadScript, 1);
-    duk_put_global_string(ctx, "load");
-
-    duk_push_object(ctx);
-    duk_push_array(ctx);
-    duk_put_prop_string(ctx, -2, "args");
-    duk_push_c_function(ctx, pageEnv, 1);
-    duk_put_prop_string(ctx, -2, "env");
-    duk_push_c_function(ctx, pageExit, 1);
-    duk_put_prop_string(ctx, -2, "exit");
-    duk_put_global_string(ctx, "page");
+    JSObjectRef page = JSObjectMake(ctx, nullptr, nullptr);
+    JSObjectSetProperty(ctx, page, JsString::fromUtf8("args").get(), JSObjectMakeArray(ctx, 0, nullptr, nullptr),
+                        kJSPropertyAttributeNone, nullptr);
+    defineFunction(page, "env", pageEnv);
+    defineFunction(page, "exit", pageExit);
+    JSObjectSetProperty(ctx, global, JsString::fromUtf8("page").get(), page, kJSPropertyAttributeNone, nullptr);
 }
 
-void ScriptContext::Impl::reportError()
+// An error that reached the top of a task: its text, where it was thrown and the call stack.
+void ScriptContext::Impl::reportError(JSValueRef error, const char* prefix)
 {
     ++uncaughtErrors;
-    err << "error: " << duk_safe_to_stacktrace(ctx, -1) << '\n';
+    err << "error: " << prefix << script::textOf(ctx, error);
+    if (JSValueIsObject(ctx, error)) {
+        JSObjectRef object = JSValueToObject(ctx, error, nullptr);
+        const std::string file = script::stringProperty(ctx, object, "sourceURL");
+        const double line = script::numberProperty(ctx, object, "line", 0);
+        if (!file.empty())
+            err << " (" << file << ':' << static_cast<long>(line) << ')';
+        std::istringstream stack(script::stringProperty(ctx, object, "stack"));
+        std::string frame;
+        while (std::getline(stack, frame))
+            err << "\n    at " << frame;
+    }
+    err << '\n';
 }
 
-duk_ret_t ScriptContext::Impl::consoleWrite(duk_context* ctx)
+void ScriptContext::Impl::write(JSContextRef ctx, std::ostream& stream, size_t count, const JSValueRef arguments[])
 {
-    Impl& impl = of(ctx);
-    std::ostream& stream = duk_get_current_magic(ctx) ? impl.err : impl.out;
-    const duk_idx_t count = duk_get_top(ctx);
     std::string line;
-    for (duk_idx_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         if (i)
             line += ' ';
-        line += scriptString(ctx, i);
+        line += script::textOf(ctx, arguments[i], "(no text)");
     }
     stream << line << '\n';
     stream.flush();
-    return 0;
 }
 
-duk_ret_t ScriptContext::Impl::setTimeout(duk_context* ctx)
+JSValueRef ScriptContext::Impl::consoleLog(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t count,
+                                           const JSValueRef arguments[], JSValueRef*)
 {
-    if (!duk_is_callable(ctx, 0))
-        return duk_type_error(ctx, "setTimeout needs a function");
+    write(ctx, of(ctx).out, count, arguments);
+    return JSValueMakeUndefined(ctx);
+}
+
+JSValueRef ScriptContext::Impl::consoleError(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t count,
+                                             const JSValueRef arguments[], JSValueRef*)
+{
+    write(ctx, of(ctx).err, count, arguments);
+    return JSValueMakeUndefined(ctx);
+}
+
+// setTimeout(callback, delay, ...arguments), or setTimeout(code, delay) with code as text, as in a
+// browser. Timers fall due in order of their due time; equal ones in the order they were made.
+JSValueRef ScriptContext::Impl::setTimeout(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t count,
+                                           const JSValueRef arguments[], JSValueRef* exception)
+{
     Impl& impl = of(ctx);
-    double delay = duk_get_number_default(ctx, 1, 0);
+    if (count < 1) {
+        *exception = script::makeError(ctx, "TypeError", "setTimeout needs a function");
+        return JSValueMakeUndefined(ctx);
+    }
+    Timer timer;
+    if (JSValueIsObject(ctx, arguments[0]) && JSObjectIsFunction(ctx, JSValueToObject(ctx, arguments[0], nullptr))) {
+        timer.values.emplace_back(ctx, arguments[0]);
+        for (size_t i = 2; i < count; ++i)
+            timer.values.emplace_back(ctx, arguments[i]);
+    } else {
+        JSValueRef failure = nullptr;
+        const JsString code = JsString::of(ctx, arguments[0], &failure);
+        if (failure) {
+            *exception = failure;
+            return JSValueMakeUndefined(ctx);
+        }
+        timer.values.emplace_back(ctx, code.value(ctx));
+    }
+    double delay = count > 1 ? JSValueToNumber(ctx, arguments[1], nullptr) : 0;
     if (!(delay > 0))
         delay = 0;
     delay = std::min(delay, 2147483647.0);
+    timer.due = Clock::now() + std::chrono::microseconds(static_cast<int64_t>(delay * 1000));
+    timer.sequence = impl.nextSequence++;
     const int id = impl.nextTimerId++;
-    const auto due = Clock::now() + std::chrono::microseconds(static_cast<int64_t>(delay * 1000));
-    impl.timers[id] = Timer{due, impl.nextSequence++};
-
-    // The callback and its extra arguments wait in the stash: [function, arg...].
-    const duk_idx_t top = duk_get_top(ctx);
-    duk_push_global_stash(ctx);
-    duk_get_prop_string(ctx, -1, TIMERS_KEY);
-    duk_push_array(ctx);
-    duk_dup(ctx, 0);
-    duk_put_prop_index(ctx, -2, 0);
-    for (duk_idx_t i = 2; i < top; ++i) {
-        duk_dup(ctx, i);
-        duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(i - 1));
-    }
-    duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(id));
-    duk_pop_2(ctx);
-    duk_push_int(ctx, id);
-    return 1;
+    impl.timers.emplace(id, std::move(timer));
+    return JSValueMakeNumber(ctx, id);
 }
 
-duk_ret_t ScriptContext::Impl::clearTimeout(duk_context* ctx)
+JSValueRef ScriptContext::Impl::clearTimeout(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t count,
+                                             const JSValueRef arguments[], JSValueRef*)
 {
-    Impl& impl = of(ctx);
-    const int id = duk_get_int_default(ctx, 0, 0);
-    if (impl.timers.erase(id)) {
-        duk_push_global_stash(ctx);
-        duk_get_prop_string(ctx, -1, TIMERS_KEY);
-        duk_del_prop_index(ctx, -1, static_cast<duk_uarridx_t>(id));
-        duk_pop_2(ctx);
-    }
-    return 0;
+    if (count > 0 && JSValueIsNumber(ctx, arguments[0]))
+        of(ctx).timers.erase(JSValueToInt32(ctx, arguments[0], nullptr));
+    return JSValueMakeUndefined(ctx);
 }
 
+// One timer is one task: the jobs its callback queues (promise reactions) run when it returns.
 void ScriptContext::Impl::fireTimer(int id)
 {
-    timers.erase(id);
-    duk_push_global_stash(ctx);
-    duk_get_prop_string(ctx, -1, TIMERS_KEY);
-    duk_get_prop_index(ctx, -1, static_cast<duk_uarridx_t>(id));
-    duk_del_prop_index(ctx, -2, static_cast<duk_uarridx_t>(id));
-    if (!duk_is_array(ctx, -1)) {
-        duk_pop_3(ctx);
+    auto found = timers.find(id);
+    if (found == timers.end())
         return;
-    }
-    const auto length = static_cast<duk_idx_t>(duk_get_length(ctx, -1));
-    if (length < 1) {
-        duk_pop_3(ctx);
+    const std::vector<KeptValue> values = std::move(found->second.values);
+    timers.erase(found);
+    if (values.empty())
         return;
+    JSValueRef exception = nullptr;
+    if (JSValueIsString(ctx, values[0].get())) {
+        run(script::textOf(ctx, values[0].get()), "setTimeout", &exception);
+    } else {
+        std::vector<JSValueRef> arguments;
+        for (size_t i = 1; i < values.size(); ++i)
+            arguments.push_back(values[i].get());
+        JSObjectCallAsFunction(ctx, JSValueToObject(ctx, values[0].get(), nullptr), nullptr, arguments.size(),
+                               arguments.data(), &exception);
     }
-    for (duk_idx_t i = 0; i < length; ++i)
-        duk_get_prop_index(ctx, -1 - i, static_cast<duk_uarridx_t>(i));
-    if (duk_pcall(ctx, length - 1) != DUK_EXEC_SUCCESS)
-        reportError();
-    duk_pop_n(ctx, 4);
+    if (exception)
+        reportError(exception);
 }
 
-bool ScriptContext::Impl::pushEmbedded(const std::string& mimeType)
+JSValueRef ScriptContext::Impl::run(const std::string& source, const std::string& fileName, JSValueRef* exception)
 {
+    const JsString code = JsString::fromUtf8(source);
+    const JsString url = JsString::fromUtf8(fileName);
+    return JSEvaluateScript(ctx, code.get(), nullptr, url.get(), 1, exception);
+}
+
+JSValueRef ScriptContext::Impl::embed(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t count,
+                                      const JSValueRef arguments[], JSValueRef* exception)
+{
+    Impl& impl = of(ctx);
+    const std::string mimeType =
+        count > 0 && JSValueIsString(ctx, arguments[0]) ? script::textOf(ctx, arguments[0]) : std::string();
     std::string error = "embed() is not available on this page";
     ObjectRef object;
-    if (embedder) {
+    if (impl.embedder) {
         try {
-            object = embedder(mimeType, error);
+            object = impl.embedder(mimeType, error);
         } catch (const std::exception& failure) {
             error = failure.what();
         }
     }
     if (!object) {
-        duk_push_error_object(ctx, DUK_ERR_ERROR, "%s", error.c_str());
-        return false;
+        *exception = script::makeError(ctx, "Error", error);
+        return JSValueMakeUndefined(ctx);
     }
-    binding->push(object.get());
-    return true;
+    return impl.binding->valueOf(object.get());
 }
 
-duk_ret_t ScriptContext::Impl::embed(duk_context* ctx)
+JSValueRef ScriptContext::Impl::loadScript(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t count,
+                                           const JSValueRef arguments[], JSValueRef* exception)
 {
-    const char* mimeType = duk_is_string(ctx, 0) ? duk_get_string(ctx, 0) : "";
-    if (!of(ctx).pushEmbedded(mimeType))
-        return duk_throw(ctx);
-    return 1;
-}
-
-bool ScriptContext::Impl::load(const std::string& path)
-{
-    const std::string fullPath = !path.empty() && path[0] == '/' ? path : baseDirectory + "/" + path;
+    Impl& impl = of(ctx);
+    const std::string path =
+        count > 0 && JSValueIsString(ctx, arguments[0]) ? script::textOf(ctx, arguments[0]) : std::string();
+    const std::string fullPath = !path.empty() && path[0] == '/' ? path : impl.baseDirectory + "/" + path;
     std::string source;
     if (!readFile(fullPath, source)) {
-        duk_push_error_object(ctx, DUK_ERR_ERROR, "cannot read %s", fullPath.c_str());
-        return false;
+        *exception = script::makeError(ctx, "Error", "cannot read " + fullPath);
+        return JSValueMakeUndefined(ctx);
     }
-    return runSource(ctx, source, fullPath, 0);
+    JSValueRef result = impl.run(source, fullPath, exception);
+    return result ? result : JSValueMakeUndefined(ctx);
 }
 
-duk_ret_t ScriptContext::Impl::loadScript(duk_context* ctx)
+JSValueRef ScriptContext::Impl::pageEnv(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t count,
+                                        const JSValueRef arguments[], JSValueRef*)
 {
-    const char* path = duk_is_string(ctx, 0) ? duk_get_string(ctx, 0) : "";
-    if (!of(ctx).load(path))
-        return duk_throw(ctx);
-    return 1;
+    const char* value = nullptr;
+    if (count > 0 && JSValueIsString(ctx, arguments[0]))
+        value = std::getenv(script::textOf(ctx, arguments[0]).c_str());
+    return value ? JsString::fromUtf8(value).value(ctx) : JSValueMakeUndefined(ctx);
 }
 
-duk_ret_t ScriptContext::Impl::pageEnv(duk_context* ctx)
-{
-    const char* value = duk_is_string(ctx, 0) ? std::getenv(duk_get_string(ctx, 0)) : nullptr;
-    if (value)
-        duk_push_string(ctx, value);
-    else
-        duk_push_undefined(ctx);
-    return 1;
-}
-
-duk_ret_t ScriptContext::Impl::pageExit(duk_context* ctx)
+JSValueRef ScriptContext::Impl::pageExit(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t count,
+                                         const JSValueRef arguments[], JSValueRef*)
 {
     Impl& impl = of(ctx);
     impl.exitRequested = true;
-    impl.exitCode = duk_get_int_default(ctx, 0, 0);
-    return 0;
+    impl.exitCode = count > 0 && JSValueIsNumber(ctx, arguments[0]) ? JSValueToInt32(ctx, arguments[0], nullptr) : 0;
+    return JSValueMakeUndefined(ctx);
+}
+
+// A promise was rejected and nothing handled it by the end of its task: a page error, as a
+// browser reports it.
+JSValueRef ScriptContext::Impl::unhandledRejection(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t count,
+                                                   const JSValueRef arguments[], JSValueRef*)
+{
+    of(ctx).reportError(count > 1 ? arguments[1] : JSValueMakeUndefined(ctx), "Uncaught (in promise) ");
+    return JSValueMakeUndefined(ctx);
 }
 
 ScriptContext::ScriptContext(std::ostream& out, std::ostream& err) : impl_(std::make_unique<Impl>(out, err)) {}
@@ -315,16 +355,16 @@ void ScriptContext::setEmbedder(Embedder embedder)
 
 void ScriptContext::setPageArguments(const std::vector<std::string>& arguments)
 {
-    duk_context* ctx = impl_->ctx;
-    duk_get_global_string(ctx, "page");
-    duk_push_array(ctx);
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string text = utf8ToScriptText(arguments[i].data(), arguments[i].size());
-        duk_push_lstring(ctx, text.data(), text.size());
-        duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(i));
-    }
-    duk_put_prop_string(ctx, -2, "args");
-    duk_pop(ctx);
+    JSContextRef ctx = impl_->ctx;
+    std::vector<JSValueRef> values;
+    for (const std::string& argument : arguments)
+        values.push_back(JsString::fromUtf8(argument).value(ctx));
+    JSObjectRef array = JSObjectMakeArray(ctx, values.size(), values.data(), nullptr);
+    JSValueRef page = JSObjectGetProperty(ctx, JSContextGetGlobalObject(ctx), JsString::fromUtf8("page").get(),
+                                          nullptr);
+    if (page && JSValueIsObject(ctx, page))
+        JSObjectSetProperty(ctx, JSValueToObject(ctx, page, nullptr), JsString::fromUtf8("args").get(), array,
+                            kJSPropertyAttributeNone, nullptr);
 }
 
 void ScriptContext::setIdleHook(std::function<void()> hook)
@@ -334,33 +374,33 @@ void ScriptContext::setIdleHook(std::function<void()> hook)
 
 void ScriptContext::bindObject(const std::string& name, NPObject* object)
 {
-    impl_->binding->push(object);
-    duk_put_global_lstring(impl_->ctx, name.data(), name.size());
+    JSContextRef ctx = impl_->ctx;
+    JSObjectSetProperty(ctx, JSContextGetGlobalObject(ctx), JsString::fromUtf8(name).get(),
+                        impl_->binding->valueOf(object), kJSPropertyAttributeNone, nullptr);
 }
 
 std::string ScriptContext::evaluate(const std::string& code)
 {
-    duk_context* ctx = impl_->ctx;
-    std::string description;
-    if (!runSource(ctx, code, "eval", DUK_COMPILE_EVAL)) {
-        description = "error:" + scriptString(ctx, -1);
-    } else {
-        switch (duk_get_type(ctx, -1)) {
-        case DUK_TYPE_UNDEFINED: description = "undefined"; break;
-        case DUK_TYPE_NULL: description = "null"; break;
-        case DUK_TYPE_BOOLEAN: description = duk_get_boolean(ctx, -1) ? "true" : "false"; break;
-        case DUK_TYPE_NUMBER: description = "number:" + scriptString(ctx, -1); break;
-        case DUK_TYPE_STRING: description = "string:" + scriptString(ctx, -1); break;
-        default: description = duk_is_function(ctx, -1) ? "function" : "object"; break;
-        }
+    JSContextRef ctx = impl_->ctx;
+    JSValueRef exception = nullptr;
+    JSValueRef value = impl_->run(code, "eval", &exception);
+    if (exception)
+        return "error:" + script::textOf(ctx, exception);
+    switch (JSValueGetType(ctx, value)) {
+    case kJSTypeUndefined: return "undefined";
+    case kJSTypeNull: return "null";
+    case kJSTypeBoolean: return JSValueToBoolean(ctx, value) ? "true" : "false";
+    case kJSTypeNumber: return "number:" + script::textOf(ctx, value);
+    case kJSTypeString: return "string:" + script::textOf(ctx, value);
+    case kJSTypeSymbol: return "symbol";
+    case kJSTypeBigInt: return "bigint:" + script::textOf(ctx, value);
+    case kJSTypeObject: break;
     }
-    duk_pop(ctx);
-    return description;
+    return JSObjectIsFunction(ctx, JSValueToObject(ctx, value, nullptr)) ? "function" : "object";
 }
 
 bool ScriptContext::runFile(const std::string& path)
 {
-    duk_context* ctx = impl_->ctx;
     std::string source;
     if (!readFile(path, source)) {
         impl_->err << "error: cannot read " << path << '\n';
@@ -368,11 +408,11 @@ bool ScriptContext::runFile(const std::string& path)
         return false;
     }
     impl_->baseDirectory = directoryOf(path);
-    const bool ran = runSource(ctx, source, path, 0);
-    if (!ran)
-        impl_->reportError();
-    duk_pop(ctx);
-    return ran;
+    JSValueRef exception = nullptr;
+    impl_->run(source, path, &exception);
+    if (exception)
+        impl_->reportError(exception);
+    return !exception;
 }
 
 ScriptContext::LoopEnd ScriptContext::runEventLoop(std::chrono::milliseconds limit)

@@ -118,6 +118,12 @@ TEST_F(PageRunnerTest, RunEndsAreReportedByExitCode)
     EXPECT_EQ(page_runner::runPage(options, out, err), 7);
     write("setTimeout(function () { undefinedFunction(); }, 0);");
     EXPECT_EQ(page_runner::runPage(options, out, err), page_runner::EXIT_PAGE_ERROR);
+    // An async page: it waits for its timers, and a rejection it never handles is a page error.
+    write("(async () => { await new Promise(done => setTimeout(done, 1)); page.exit(5); })();");
+    EXPECT_EQ(page_runner::runPage(options, out, err), 5);
+    write("(async () => { await null; undefinedFunction(); })();");
+    EXPECT_EQ(page_runner::runPage(options, out, err), page_runner::EXIT_PAGE_ERROR);
+    EXPECT_THAT(err.str(), HasSubstr("Uncaught (in promise) ReferenceError"));
     write("(function again() { setTimeout(again, 1000); })();");
     options.timeLimit = std::chrono::milliseconds(0);
     EXPECT_EQ(page_runner::runPage(options, out, err), page_runner::EXIT_TIMED_OUT);

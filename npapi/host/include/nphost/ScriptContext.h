@@ -1,7 +1,11 @@
-// A page's script environment (Duktape): the page script, plug-in objects bound into it, and what a
-// page needs around them: console.log/console.error, setTimeout/clearTimeout, embed(), load(), and a
-// `page` object with the runner's arguments (page.args), environment (page.env(name)) and
-// page.exit(code).
+// A page's script environment (JavaScriptCore, today's script): the page script, plug-in objects bound
+// into it, and what a page needs around them: console.log/console.error, setTimeout/clearTimeout,
+// embed(), load(), and a `page` object with the runner's arguments (page.args), environment
+// (page.env(name)) and page.exit(code).
+//
+// As in a browser, each task (the page script, an evaluate() call, one timer callback) runs the
+// promise jobs it queued before the next task starts, and a promise rejected without a handler by
+// then counts as an uncaught error.
 #ifndef NPHOST_SCRIPTCONTEXT_H
 #define NPHOST_SCRIPTCONTEXT_H
 
@@ -25,7 +29,7 @@ public:
     using Embedder = std::function<ObjectRef(const std::string& mimeType, std::string& error)>;
 
     ScriptContext(std::ostream& out, std::ostream& err);
-    // Destroys the heap, which releases every plug-in object script still held.
+    // Releases every plug-in object script still held, then the engine.
     ~ScriptContext();
     ScriptContext(const ScriptContext&) = delete;
     ScriptContext& operator=(const ScriptContext&) = delete;
@@ -37,7 +41,8 @@ public:
     void bindObject(const std::string& name, NPObject* object);
 
     // Runs code and describes its value: "undefined", "null", "true"/"false", "number:<n>",
-    // "string:<text>", "object", "function"; or "error:<message>" when it throws.
+    // "string:<text>", "symbol", "bigint:<n>", "object", "function"; or "error:<message>" when it
+    // throws.
     std::string evaluate(const std::string& code);
     // Runs a page file; load() in it resolves paths against the file's folder. False on an error
     // (reported on the error stream).
