@@ -9,6 +9,20 @@ endif()
 
 add_compile_options(-Wall -Wextra)
 
+# Compiles go through ccache when it is installed: CI builds four flavours of the whole tree on a
+# fresh clone each time, and most of it has not changed since the last run. Paths under the source
+# folder are hashed relative to it, so a clone in another folder still finds its objects.
+option(USE_CCACHE "Compile through ccache when it is installed" ON)
+if(USE_CCACHE)
+  find_program(CCACHE_PROGRAM ccache)
+  if(CCACHE_PROGRAM)
+    set(ccache_launcher ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR} CCACHE_NOHASHDIR=true
+        ${CCACHE_PROGRAM})
+    set(CMAKE_C_COMPILER_LAUNCHER ${ccache_launcher})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${ccache_launcher})
+  endif()
+endif()
+
 if(ENABLE_ASAN_UBSAN)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
