@@ -5,6 +5,7 @@
 #include <string>
 
 #include "include/cef_v8.h"
+#include "script/ModuleLoader.h"
 #include "script_engine.h"
 
 namespace cef_stand_in {
@@ -34,6 +35,10 @@ class V8ContextImpl : public CefV8Context {
   bool Run(const std::u16string& code, const std::string& resource_name,
            CefRefPtr<CefV8Value>& retval, CefRefPtr<CefV8Exception>& exception);
 
+  // Runs |code| as the ES module of the file |path| (script/ModuleLoader.h); false with
+  // |exception| when it cannot start. Errors after its start are promise rejections.
+  bool RunModule(const std::string& code, const std::string& path, CefRefPtr<CefV8Exception>& exception);
+
   bool IsValid() override;
   CefRefPtr<CefBrowser> GetBrowser() override;
   CefRefPtr<CefFrame> GetFrame() override;
@@ -49,6 +54,7 @@ class V8ContextImpl : public CefV8Context {
   CefRefPtr<CefBrowser> browser_;
   CefRefPtr<CefFrame> frame_;
   JSGlobalContextRef ctx_ = nullptr;
+  std::unique_ptr<script::ModuleLoader> modules_;
   JSObjectRef Builtin(const char* expression);
 
   JSObjectRef define_property_ = nullptr;
