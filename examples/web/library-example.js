@@ -28,7 +28,7 @@ async function main() {
     return 1;
   }
   await bridge.addType(VENDOR_ID, PRODUCT_ID);
-  const remotes = await bridge.remotes();
+  const remotes = (await bridge.remotes()).filter((r) => r.vendorId === VENDOR_ID && r.productId === PRODUCT_ID);
   show(`${remotes.length} remote(s)`);
   const [remote] = remotes;
   if (!remote)
