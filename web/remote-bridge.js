@@ -15,7 +15,7 @@
 
 const PLUGIN_ERROR = 300;
 const CANCELLED = '{{600|Cancel command}}';
-const MAX_TIMEOUT_MS = 2147483647;
+const MAX_INT32 = 2147483647;
 
 // What a response string "{{code|text[:detail]}}" says. Any other text (the hexadecimal data of
 // an answer) is a success.
@@ -364,12 +364,12 @@ export class Remote extends Emitter {
       throw ownError(`the end packet is longer than one input report (${this.inputReportLength} bytes)`);
     if (packets !== undefined && untilEndPacket)
       throw ownError('give packets or untilEndPacket, not both');
-    if (packets !== undefined && !(Number.isInteger(packets) && packets >= 0 && packets <= MAX_TIMEOUT_MS))
+    if (packets !== undefined && !(Number.isInteger(packets) && packets >= 0 && packets <= MAX_INT32))
       throw ownError('packets must be a whole number from 0 on');
     if (typeof timeoutMs !== 'number' || !(timeoutMs >= 0))
       throw ownError('timeoutMs must be a number from 0 on');
     const count = untilEndPacket || (packets === undefined && end !== '') ? -1 : (packets ?? 1);
-    const timeout = Math.min(Math.trunc(timeoutMs), MAX_TIMEOUT_MS);
+    const timeout = Math.min(Math.trunc(timeoutMs), MAX_INT32);
     return [this.id, hex, count, timeout, padToReports(end, this.inputReportLength)];
   }
 
