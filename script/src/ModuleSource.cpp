@@ -8,6 +8,7 @@
 // came from, so that engine errors and stacks give the file's own line numbers.
 #include "script/ModuleLoader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <set>
@@ -53,8 +54,11 @@ public:
         std::vector<Token> tokens;
         for (;;) {
             Token token = next();
-            if (failed())
-                return tokens;
+            if (failed()) {
+                // Still ended by an End token, which every look-ahead stops at.
+                token.kind = Kind::End;
+                token.begin = token.end = s_.size();
+            }
             tokens.push_back(token);
             if (token.kind == Kind::End)
                 return tokens;
@@ -285,8 +289,8 @@ public:
         tokens_ = scanner.all();
         if (scanner.failed())
             return fail(scanner.errorLine(), scanner.error(), error);
-        for (pos_ = 0; tokens_[pos_].kind != Kind::End && error_.empty();) {
-            const Token& token = tokens_[pos_];
+        for (pos_ = 0; tok(pos_).kind != Kind::End && error_.empty();) {
+            const Token& token = tok(pos_);
             if (token.kind == Kind::Identifier && !afterDot(pos_) && is(pos_, "import"))
                 importAt();
             else if (token.kind == Kind::Identifier && token.depth == 0 && !afterDot(pos_) && is(pos_, "export"))
@@ -305,7 +309,7 @@ public:
         Scanner scanner(source_);
         tokens_ = scanner.all();
         for (size_t i = 0; i < tokens_.size(); ++i) {
-            if (tokens_[i].kind != Kind::Identifier || tokens_[i].depth != 0 || afterDot(i))
+            if (tok(i).kind != Kind::Identifier || tok(i).depth != 0 || afterDot(i))
                 continue;
             if (is(i, "export"))
                 return true;
@@ -337,11 +341,14 @@ private:
         }
     }
 
-    std::string text(size_t i) const { return source_.substr(tokens_[i].begin, tokens_[i].end - tokens_[i].begin); }
-    bool is(size_t i, const char* word) const { return tokens_[i].kind == Kind::Identifier && text(i) == word; }
+    // The token at `i`, or the End token for a look-ahead past it.
+    const Token& tok(size_t i) const { return tokens_[std::min(i, tokens_.size() - 1)]; }
+
+    std::string text(size_t i) const { return source_.substr(tok(i).begin, tok(i).end - tok(i).begin); }
+    bool is(size_t i, const char* word) const { return tok(i).kind == Kind::Identifier && text(i) == word; }
     bool punct(size_t i, char c) const
     {
-        return tokens_[i].kind == Kind::Punctuator && source_[tokens_[i].begin] == c;
+        return tok(i).kind == Kind::Punctuator && source_[tok(i).begin] == c;
     }
     bool afterDot(size_t i) const
     {
@@ -351,13 +358,13 @@ private:
 
     // Replaces the source from token `first` to the end of token `last` with spaces, keeping line
     // breaks.
-    void blank(size_t first, size_t last) { replace(tokens_[first].begin, tokens_[last].end, std::string()); }
+    void blank(size_t first, size_t last) { replace(tok(first).begin, tok(last).end, std::string()); }
 
     // Replaces the source from token `first` up to the start of token `next` with `replacement`,
     // keeping its line breaks after it.
     void overwrite(size_t first, size_t next, const std::string& replacement)
     {
-        replace(tokens_[first].begin, tokens_[next].begin, replacement);
+        replace(tok(first).begin, tok(next).begin, replacement);
     }
 
     void replace(size_t begin, size_t end, std::string replacement)
@@ -388,14 +395,14 @@ private:
 
     std::string name(size_t i) const
     {
-        return tokens_[i].kind == Kind::String ? stringValue(source_, tokens_[i]) : text(i);
+        return tok(i).kind == Kind::String ? stringValue(source_, tok(i)) : text(i);
     }
 
     bool expectIdentifier(size_t i, const char* what)
     {
-        if (tokens_[i].kind == Kind::Identifier)
+        if (tok(i).kind == Kind::Identifier)
             return true;
-        problem(tokens_[i].line, std::string("expected ") + what);
+        problem(tok(i).line, std::string("expected ") + what);
         return false;
     }
 
@@ -403,8 +410,8 @@ private:
     bool nameList(size_t& i, std::vector<std::pair<std::string, std::string>>& names, bool exporting)
     {
         while (!punct(i, '}')) {
-            if (tokens_[i].kind != Kind::Identifier && tokens_[i].kind != Kind::String) {
-                problem(tokens_[i].line, "expected a name in { }");
+            if (tok(i).kind != Kind::Identifier && tok(i).kind != Kind::String) {
+                problem(tok(i).line, "expected a name in { }");
                 return false;
             }
             std::string outer = name(i);
@@ -412,8 +419,8 @@ private:
             ++i;
             if (is(i, "as")) {
                 ++i;
-                if (tokens_[i].kind != Kind::Identifier && tokens_[i].kind != Kind::String) {
-                    problem(tokens_[i].line, "expected a name after 'as'");
+                if (tok(i).kind != Kind::Identifier && tok(i).kind != Kind::String) {
+                    problem(tok(i).line, "expected a name after 'as'");
                     return false;
                 }
                 (exporting ? outer : inner) = name(i);
@@ -423,7 +430,7 @@ private:
             if (punct(i, ','))
                 ++i;
             else if (!punct(i, '}')) {
-                problem(tokens_[i].line, "expected ',' or '}'");
+                problem(tok(i).line, "expected ',' or '}'");
                 return false;
             }
         }
@@ -434,7 +441,7 @@ private:
     void importAt()
     {
         const size_t start = pos_;
-        const Token& keyword = tokens_[pos_];
+        const Token& keyword = tok(pos_);
         if (punct(pos_ + 1, '.')) {
             if (!is(pos_ + 2, "meta")) {
                 problem(keyword.line, "expected import.meta");
@@ -449,7 +456,7 @@ private:
             ++pos_;
             return;
         }
-        const Kind after = tokens_[pos_ + 1].kind;
+        const Kind after = tok(pos_ + 1).kind;
         const bool declaration = after == Kind::Identifier || after == Kind::String || punct(pos_ + 1, '{') ||
                                  punct(pos_ + 1, '*');
         if (!declaration) { // a property name, as in { import: 1 }
@@ -463,20 +470,20 @@ private:
         Import import;
         import.line = keyword.line;
         size_t i = pos_ + 1;
-        if (tokens_[i].kind != Kind::String) {
-            if (tokens_[i].kind == Kind::Identifier && !is(i, "from")) {
+        if (tok(i).kind != Kind::String) {
+            if (tok(i).kind == Kind::Identifier && !is(i, "from")) {
                 import.names.emplace_back("default", text(i));
                 ++i;
                 if (punct(i, ','))
                     ++i;
                 else if (!is(i, "from")) {
-                    problem(tokens_[i].line, "expected ',' or 'from'");
+                    problem(tok(i).line, "expected ',' or 'from'");
                     return;
                 }
             }
             if (punct(i, '*')) {
                 if (!is(i + 1, "as") || !expectIdentifier(i + 2, "a name after '* as'"))
-                    return problem(tokens_[i].line, "expected '* as name'");
+                    return problem(tok(i).line, "expected '* as name'");
                 import.namespaceName = text(i + 2);
                 i += 3;
             } else if (punct(i, '{')) {
@@ -485,18 +492,18 @@ private:
                     return;
             }
             if (!is(i, "from")) {
-                problem(tokens_[i].line, "expected 'from'");
+                problem(tok(i).line, "expected 'from'");
                 return;
             }
             ++i;
-            if (tokens_[i].kind != Kind::String) {
-                problem(tokens_[i].line, "expected the module's name as a string");
+            if (tok(i).kind != Kind::String) {
+                problem(tok(i).line, "expected the module's name as a string");
                 return;
             }
         }
-        import.specifier = stringValue(source_, tokens_[i]);
+        import.specifier = stringValue(source_, tok(i));
         if (is(i + 1, "with") || is(i + 1, "assert")) {
-            problem(tokens_[i + 1].line, "import attributes are not supported");
+            problem(tok(i + 1).line, "import attributes are not supported");
             return;
         }
         if (punct(i + 1, ';'))
@@ -509,10 +516,10 @@ private:
     void exportAt()
     {
         const size_t start = pos_;
-        const int line = tokens_[pos_].line;
+        const int line = tok(pos_).line;
         size_t i = pos_ + 1;
         if (is(i, "const") || is(i, "let") || is(i, "var")) {
-            if (tokens_[i + 1].kind != Kind::Identifier) {
+            if (tok(i + 1).kind != Kind::Identifier) {
                 problem(line, "destructuring in an export declaration is not supported: export each name");
                 return;
             }
@@ -536,7 +543,7 @@ private:
                 if (punct(n, '*'))
                     ++n;
             }
-            if (declaration && tokens_[n].kind == Kind::Identifier) {
+            if (declaration && tok(n).kind == Kind::Identifier) {
                 exports_.emplace_back("default", text(n));
                 blank(start, i);
             } else {
