@@ -344,14 +344,15 @@ export class Remote extends Emitter {
 
   // Sends `request` (padded with zeros to whole output reports) and resolves with the answer's
   // input reports. Commands to one remote run one after the other.
-  send(request, options = {}) {
+  send(request, options) {
+    const settings = options ?? {};
     let args;
     try {
-      args = this.#arguments(request, options ?? {});
+      args = this.#arguments(request, settings);
     } catch (error) {
       return Promise.reject(error);
     }
-    const run = () => this.#run(args, options.signal);
+    const run = () => this.#run(args, settings.signal);
     const result = this.#queue.then(run, run);
     this.#queue = result.then(() => {}, () => {});
     return result;

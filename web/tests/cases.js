@@ -150,7 +150,7 @@ const cases = [
       await check.rejects(call(), [300, 'Error in plugin', detail], detail);
     await check.rejects(echo.send('01', { untilEndPacket: true }), [210, 'KVE terminate signal missing', ''],
                         'the engine\'s own answer: no end packet for an answer of unknown length');
-    check.equal((await echo.send('AB', { packets: 1 })).map(hex), ['AB00000000000000'], 'the remote still answers');
+    check.equal((await echo.send('AB', null)).map(hex), ['AB00000000000000'], 'the remote still answers (one report by default)');
   }],
 
   ['releasing a remote ends its command in flight with 600', async (bridge, remotes) => {
