@@ -1,11 +1,17 @@
 #include "v8_context_impl.h"
 
 #include "script/JsString.h"
+#include "script/ModuleLoader.h"
 #include "script/Utf.h"
 #include "v8_exception_impl.h"
 #include "v8_value_impl.h"
 
 namespace cef_stand_in {
+
+class ContextModules : public script::ModuleLoader {
+ public:
+  using script::ModuleLoader::ModuleLoader;
+};
 
 V8ContextImpl::V8ContextImpl(std::shared_ptr<ScriptEngine> engine, CefRefPtr<CefBrowser> browser,
                              CefRefPtr<CefFrame> frame)
@@ -94,7 +100,7 @@ bool V8ContextImpl::RunModule(const std::string& code, const std::string& path,
   CefRefPtr<V8ContextImpl> self = this;
   JSGlobalContextRef ctx = JSGlobalContextRetain(ctx_);
   engine_->RememberSource(path, code);
-  if (!modules_) modules_ = std::make_unique<script::ModuleLoader>(ctx_);
+  if (!modules_) modules_ = std::make_unique<ContextModules>(ctx_);
   engine_->PushContext(this, true);
   JSValueRef thrown = nullptr;
   modules_->run(code, path, &thrown);

@@ -5,10 +5,12 @@
 #include <string>
 
 #include "include/cef_v8.h"
-#include "script/ModuleLoader.h"
 #include "script_engine.h"
 
 namespace cef_stand_in {
+
+// The module loader of a context (script/ModuleLoader.h), kept out of this header.
+class ContextModules;
 
 class V8ContextImpl : public CefV8Context {
  public:
@@ -54,7 +56,7 @@ class V8ContextImpl : public CefV8Context {
   CefRefPtr<CefBrowser> browser_;
   CefRefPtr<CefFrame> frame_;
   JSGlobalContextRef ctx_ = nullptr;
-  std::unique_ptr<script::ModuleLoader> modules_;
+  std::unique_ptr<ContextModules> modules_;
   JSObjectRef Builtin(const char* expression);
 
   JSObjectRef define_property_ = nullptr;
