@@ -5,6 +5,7 @@
 
 #include "include/cef_scheme.h"
 #include "script/JsString.h"
+#include "script/ModuleLoader.h"
 #include "script/ScriptValues.h"
 #include "v8_exception_impl.h"
 
@@ -197,7 +198,11 @@ void RenderProcess::Load(CefRefPtr<BrowserImpl> browser, const std::string& fram
 
   CefRefPtr<CefV8Value> retval;
   CefRefPtr<CefV8Exception> exception;
-  if (!context->Run(script, url, retval, exception)) {
+  // A document whose script has import or export statements is a module; what it imports is read
+  // from the files beside the one of its URL.
+  const bool ran = script::isModuleSource(script) ? context->RunModule(script, url, exception)
+                                                  : context->Run(script, url, retval, exception);
+  if (!ran) {
     reply.ok = false;
     reply.text = exception->GetMessage().ToString();
     ReportUncaughtException(browser, frame, context, exception);

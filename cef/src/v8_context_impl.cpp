@@ -1,11 +1,17 @@
 #include "v8_context_impl.h"
 
 #include "script/JsString.h"
+#include "script/ModuleLoader.h"
 #include "script/Utf.h"
 #include "v8_exception_impl.h"
 #include "v8_value_impl.h"
 
 namespace cef_stand_in {
+
+class ContextModules : public script::ModuleLoader {
+ public:
+  using script::ModuleLoader::ModuleLoader;
+};
 
 V8ContextImpl::V8ContextImpl(std::shared_ptr<ScriptEngine> engine, CefRefPtr<CefBrowser> browser,
                              CefRefPtr<CefFrame> frame)
@@ -32,6 +38,7 @@ void V8ContextImpl::Invalidate() {
   if (!ctx_) return;
   engine_->RemoveContext(this);
   engine_->DropNativeFunctionsOf(this);
+  modules_.reset();
   for (JSObjectRef* builtin : {&define_property_, &reflect_set_}) {
     if (*builtin) engine_->Unprotect(*builtin);
     *builtin = nullptr;
@@ -82,6 +89,23 @@ bool V8ContextImpl::Run(const std::u16string& code, const std::string& resource_
   engine_->PopContext(this, true);
   if (thrown) exception = engine_->CaptureException(ctx, thrown);
   else retval = engine_->Wrap(ctx, result, this);
+  JSGlobalContextRelease(ctx);
+  return !thrown;
+}
+
+bool V8ContextImpl::RunModule(const std::string& code, const std::string& path,
+                              CefRefPtr<CefV8Exception>& exception) {
+  exception = NULL;
+  if (!IsValid()) return false;
+  CefRefPtr<V8ContextImpl> self = this;
+  JSGlobalContextRef ctx = JSGlobalContextRetain(ctx_);
+  engine_->RememberSource(path, code);
+  if (!modules_) modules_ = std::make_unique<ContextModules>(ctx_);
+  engine_->PushContext(this, true);
+  JSValueRef thrown = nullptr;
+  modules_->run(code, path, &thrown);
+  engine_->PopContext(this, true);
+  if (thrown) exception = engine_->CaptureException(ctx, thrown);
   JSGlobalContextRelease(ctx);
   return !thrown;
 }

@@ -9,6 +9,9 @@
 
 namespace cef_stand_in {
 
+// The module loader of a context (script/ModuleLoader.h), kept out of this header.
+class ContextModules;
+
 class V8ContextImpl : public CefV8Context {
  public:
   // A new context with a fresh global environment.
@@ -34,6 +37,10 @@ class V8ContextImpl : public CefV8Context {
   bool Run(const std::u16string& code, const std::string& resource_name,
            CefRefPtr<CefV8Value>& retval, CefRefPtr<CefV8Exception>& exception);
 
+  // Runs |code| as the ES module of the file |path| (script/ModuleLoader.h); false with
+  // |exception| when it cannot start. Errors after its start are promise rejections.
+  bool RunModule(const std::string& code, const std::string& path, CefRefPtr<CefV8Exception>& exception);
+
   bool IsValid() override;
   CefRefPtr<CefBrowser> GetBrowser() override;
   CefRefPtr<CefFrame> GetFrame() override;
@@ -49,6 +56,7 @@ class V8ContextImpl : public CefV8Context {
   CefRefPtr<CefBrowser> browser_;
   CefRefPtr<CefFrame> frame_;
   JSGlobalContextRef ctx_ = nullptr;
+  std::unique_ptr<ContextModules> modules_;
   JSObjectRef Builtin(const char* expression);
 
   JSObjectRef define_property_ = nullptr;

@@ -1,5 +1,6 @@
 // A small web server for test and example pages: serves the files of one folder from
-// 127.0.0.1 (a port of its own unless one is asked for), and nothing outside that folder.
+// 127.0.0.1 (a port of its own unless one is asked for), and nothing outside that folder but the
+// folders mounted at a path of their own (mounts: {'/web/': folder}).
 import fs from 'node:fs/promises';
 import http from 'node:http';
 import path from 'node:path';
@@ -14,8 +15,8 @@ const TYPES = {
 };
 
 export class PageServer {
-  static async start(root, { host = '127.0.0.1', port = 0 } = {}) {
-    const server = new PageServer(path.resolve(root));
+  static async start(root, { host = '127.0.0.1', port = 0, mounts = {} } = {}) {
+    const server = new PageServer(path.resolve(root), mounts);
     await new Promise((resolve, reject) => {
       server.http.once('error', reject);
       server.http.listen(port, host, resolve);
@@ -24,8 +25,9 @@ export class PageServer {
     return server;
   }
 
-  constructor(root) {
+  constructor(root, mounts = {}) {
     this.root = root;
+    this.mounts = Object.entries(mounts).map(([prefix, dir]) => [`/${prefix.replace(/^\/|\/$/g, '')}/`, path.resolve(dir)]);
     this.http = http.createServer((request, response) => this.serve(request, response));
   }
 
@@ -41,8 +43,10 @@ export class PageServer {
       response.writeHead(400).end();
       return;
     }
-    const file = path.join(this.root, name.endsWith('/') ? `${name}index.html` : name);
-    if (!file.startsWith(this.root + path.sep) && file !== this.root) {
+    const [prefix, root] = this.mounts.find(([mount]) => name.startsWith(mount)) ?? ['/', this.root];
+    const rest = name.slice(prefix.length - 1);
+    const file = path.join(root, rest.endsWith('/') ? `${rest}index.html` : rest);
+    if (!file.startsWith(root + path.sep) && file !== root) {
       response.writeHead(403).end();
       return;
     }

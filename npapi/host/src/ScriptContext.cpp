@@ -12,6 +12,7 @@
 
 #include "ObjectBinding.h"
 #include "script/JsString.h"
+#include "script/ModuleLoader.h"
 #include "script/ScriptValues.h"
 
 namespace nphost {
@@ -90,6 +91,7 @@ struct ScriptContext::Impl {
     JSContextGroupRef group;
     JSGlobalContextRef ctx;
     std::unique_ptr<ObjectBinding> binding;
+    std::unique_ptr<script::ModuleLoader> modules;
     Embedder embedder;
     std::function<void()> idleHook;
     std::string baseDirectory = ".";
@@ -120,6 +122,7 @@ ScriptContext::Impl::~Impl()
     // Plug-in objects go back first, while the engine still runs; then the engine and with it every
     // script value.
     timers.clear();
+    modules.reset();
     binding.reset();
     JSGlobalContextRelease(ctx);
     JSContextGroupRelease(group);
@@ -409,7 +412,15 @@ bool ScriptContext::runFile(const std::string& path)
     }
     impl_->baseDirectory = directoryOf(path);
     JSValueRef exception = nullptr;
-    impl_->run(source, path, &exception);
+    if (script::isModuleSource(source)) {
+        // A module page: what it imports is read as it goes; an error after its start is a
+        // rejection, reported as such at the end of the task.
+        if (!impl_->modules)
+            impl_->modules = std::make_unique<script::ModuleLoader>(impl_->ctx);
+        impl_->modules->run(source, path, &exception);
+    } else {
+        impl_->run(source, path, &exception);
+    }
     if (exception)
         impl_->reportError(exception);
     return !exception;

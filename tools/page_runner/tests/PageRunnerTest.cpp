@@ -134,6 +134,33 @@ TEST_F(PageRunnerTest, RunEndsAreReportedByExitCode)
     std::remove(page.c_str());
 }
 
+// A page with import statements runs as a module: its imports are files beside it, its own
+// `await` works at the top, and an error in a module it imports names that file and line.
+TEST_F(PageRunnerTest, ModulePagesImportFilesBesideThem)
+{
+    const std::string dir = ::testing::TempDir() + "page_runner_modules/";
+    std::system(("mkdir -p " + dir).c_str());
+    std::ofstream(dir + "plugin.js") << "export const plugin = embed();\n"
+                                        "export function version() { return plugin.getAttributeByKey('plugin_version'); }\n";
+    std::ofstream(dir + "broken.js") << "\n\nexport const broken = missingName;\n";
+    std::ofstream(dir + "page.js") << "import { version } from './plugin.js';\n"
+                                      "await new Promise((done) => setTimeout(done, 1));\n"
+                                      "console.log(`version ${version()}`);\n"
+                                      "page.exit(6);\n";
+    std::ofstream(dir + "bad.js") << "import { broken } from './broken.js';\n";
+    page_runner::Options options;
+    options.pluginPath = device_plugin_tests::pluginUnderTest();
+    options.pagePath = dir + "page.js";
+    EXPECT_EQ(page_runner::runPage(options, out, err), 6) << err.str();
+    EXPECT_EQ(out.str(), "version 2.0\n");
+
+    options.pagePath = dir + "bad.js";
+    EXPECT_EQ(page_runner::runPage(options, out, err), page_runner::EXIT_PAGE_ERROR);
+    EXPECT_THAT(err.str(), HasSubstr("Uncaught (in promise) ReferenceError: Can't find variable: missingName ("
+                                     + dir + "broken.js:3)"));
+    std::system(("rm -rf " + dir).c_str());
+}
+
 TEST(PageRunnerOptionsTest, ParsesTheCommandLine)
 {
     page_runner::Options options;

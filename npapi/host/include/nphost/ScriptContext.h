@@ -44,7 +44,8 @@ public:
     // "string:<text>", "symbol", "bigint:<n>", "object", "function"; or "error:<message>" when it
     // throws.
     std::string evaluate(const std::string& code);
-    // Runs a page file; load() in it resolves paths against the file's folder. False on an error
+    // Runs a page file; load() in it resolves paths against the file's folder. A file with import
+    // or export statements runs as an ES module (script/ModuleLoader.h). False on an error
     // (reported on the error stream).
     bool runFile(const std::string& path);
 

@@ -1,0 +1,130 @@
+// Declarations of remote-bridge.js, the page library for universal remotes.
+
+/** Bytes of a request or an end packet: bytes, or hexadecimal text of whole bytes (spaces allowed). */
+export type Bytes = Uint8Array | ArrayBufferView | ArrayBuffer | readonly number[] | string;
+
+/** What cancels a command: an AbortSignal, or any object that reads as one. */
+export interface AbortSignalLike {
+  readonly aborted: boolean;
+  addEventListener(type: 'abort', listener: (event: unknown) => void): void;
+  removeEventListener(type: 'abort', listener: (event: unknown) => void): void;
+}
+
+interface SendOptionsBase {
+  /** The input report that ends the answer (part of it), padded with zeros to one input report. */
+  endPacket?: Bytes;
+  /** How long the remote may stay silent, in milliseconds (default 5000). */
+  timeoutMs?: number;
+  /** Aborting it cancels the command: the send rejects with code 600. */
+  signal?: AbortSignalLike;
+}
+
+/**
+ * How much answer to wait for: `packets` input reports (default 1; 0: the command only writes),
+ * or, with `untilEndPacket` (the default when an `endPacket` is given), every report up to and
+ * including the end packet. With both a count and an end packet, whichever comes first.
+ */
+export type SendOptions =
+  | (SendOptionsBase & { packets?: number; untilEndPacket?: false })
+  | (SendOptionsBase & { packets?: undefined; untilEndPacket: true });
+
+/** A failure: the response string "{{code|text:detail}}" and its parts. */
+export class RemoteError extends Error {
+  constructor(response: string);
+  readonly name: 'RemoteError';
+  /** The whole response string. */
+  readonly response: string;
+  /** 102: time-out, 201: remote not found, 300: bad arguments or no transport, 400: remote gone, 600: cancelled, ... */
+  readonly code: number;
+  readonly text: string;
+  readonly detail: string;
+}
+
+export interface RemoteEvent<T> {
+  readonly type: 'connect' | 'disconnect';
+  readonly target: T;
+}
+
+export interface BridgeEvent extends RemoteEvent<Bridge> {
+  readonly remote: Remote;
+}
+
+type Listener<E> = ((event: E) => void) | { handleEvent(event: E): void };
+
+/** One remote of the device list, with the attributes of the latest listing that held it. */
+export class Remote {
+  private constructor();
+  /** The device path: the remote's identifier. */
+  readonly id: string;
+  readonly token: number;
+  readonly vendorId: number;
+  readonly productId: number;
+  readonly inputReportLength: number;
+  readonly outputReportLength: number;
+  /** The device version number (bcdDevice); -1 where there is none. */
+  readonly version: number;
+  /** The listing's own text of each attribute. */
+  readonly attributes: Readonly<Record<string, string>>;
+  /** False once a listing no longer holds it. */
+  readonly connected: boolean;
+
+  /**
+   * Sends `request`, padded with zeros to whole output reports; resolves with the answer's input
+   * reports. Commands to one remote run one after the other.
+   */
+  send(request: Bytes, options?: SendOptions): Promise<Uint8Array[]>;
+  /** Releases the remote in the engine; a command in flight rejects with 600. */
+  release(): Promise<void>;
+
+  addEventListener(type: 'connect' | 'disconnect', listener: Listener<RemoteEvent<Remote>>,
+                   options?: { once?: boolean }): void;
+  removeEventListener(type: 'connect' | 'disconnect', listener: Listener<RemoteEvent<Remote>>): void;
+}
+
+/** The remotes of a page over one transport. */
+export class Bridge {
+  private constructor();
+  /** "extension": window.remoteBridge of the browser extension; "plugin": a plug-in object. */
+  readonly kind: 'extension' | 'plugin';
+  /** Whether calls can be made now (over the extension: once the user allowed the site). */
+  ready(): Promise<boolean>;
+  /** Asks the user to allow the site (over the extension); resolves whether it is allowed. */
+  requestAccess(): Promise<boolean>;
+  /** The plug-in's version text ("2.0"). */
+  version(): Promise<string | null>;
+  /** Registers a type of remote (USB vendor and product id, 0 to 65535). */
+  addType(vendorId: number, productId: number): Promise<void>;
+  /** The remotes of the registered types present now. */
+  remotes(): Promise<Remote[]>;
+  /** Releases every remote; commands in flight reject with 600. */
+  releaseAll(): Promise<void>;
+  /** Stops watching for remotes coming and going. */
+  close(): void;
+
+  addEventListener(type: 'connect' | 'disconnect', listener: Listener<BridgeEvent>,
+                   options?: { once?: boolean }): void;
+  removeEventListener(type: 'connect' | 'disconnect', listener: Listener<BridgeEvent>): void;
+}
+
+/** The plug-in's scriptable object, as the library calls it. */
+export interface PluginObject {
+  addHidlet(vendorId: number, productId: number): unknown;
+  getDevices(): string;
+  getAttributeByKey(key: string): string | null;
+  performOperation(deviceId: string, request: string, packets: number, timeoutMs: number, endPacket: string): string;
+  cancelCommand(deviceId: string): string;
+  cleanupRemote(deviceId: string): string;
+  cleanupAll(): string;
+}
+
+export interface BridgeOptions {
+  /** The plug-in object, used when the page has no window.remoteBridge of the extension. */
+  plugin?: PluginObject | null;
+  /** Over the plug-in: milliseconds between the questions about a command (default 5). */
+  pollMs?: number;
+  /** Over the plug-in: milliseconds between listings while connect or disconnect are listened for (default 500). */
+  watchMs?: number;
+}
+
+/** The bridge over the extension when the page has it, else over `options.plugin`; rejects with 300 when there is neither. */
+export function openBridge(options?: BridgeOptions): Promise<Bridge>;

@@ -1,0 +1,551 @@
+// remote-bridge.js: universal remotes for page script, as promises, byte arrays and events.
+//
+//   import { openBridge, RemoteError } from './remote-bridge.js';
+//   const bridge = await openBridge();                 // or openBridge({ plugin: embed() })
+//   await bridge.addType(0x1234, 0x5678);
+//   const [remote] = await bridge.remotes();
+//   const reports = await remote.send('0102', { endPacket: 'FF', timeoutMs: 5000 });
+//
+// It talks to the remotes through the browser extension's window.remoteBridge when the page has
+// it, else through the plug-in object the page passes in (the element of the NPAPI plug-in, or
+// embed() in the page runner). Over the extension it waits for the final answer that the
+// extension pushes; over the plug-in it polls, as plug-in pages always did. One ES module, no
+// build step, nothing but the language's own built-ins: it runs in browsers and in the project's
+// page hosts alike. Its declarations are remote-bridge.d.ts.
+
+const PLUGIN_ERROR = 300;
+const CANCELLED = '{{600|Cancel command}}';
+const MAX_INT32 = 2147483647;
+
+// What a response string "{{code|text[:detail]}}" says. Any other text (the hexadecimal data of
+// an answer) is a success.
+function parseResponse(response) {
+  if (typeof response !== 'string' || !response.startsWith('{{'))
+    return { code: 0, text: '', detail: '' };
+  const bar = response.indexOf('|');
+  const code = Number.parseInt(response.slice(2, bar < 0 ? undefined : bar), 10);
+  let body = bar < 0 ? '' : response.slice(bar + 1);
+  if (body.endsWith('}}'))
+    body = body.slice(0, -2);
+  const colon = body.indexOf(':');
+  return {
+    code: Number.isNaN(code) ? 0 : code,
+    text: colon < 0 ? body : body.slice(0, colon),
+    detail: colon < 0 ? '' : body.slice(colon + 1),
+  };
+}
+
+const codeOf = (response) => parseResponse(response).code;
+const inProgress = (response) => codeOf(response) < 0;
+
+// A failure of a call: the response string, and its code, text and detail.
+export class RemoteError extends Error {
+  constructor(response) {
+    super(response);
+    const { code, text, detail } = parseResponse(response);
+    this.name = 'RemoteError';
+    this.response = response;
+    this.code = code;
+    this.text = text;
+    this.detail = detail;
+  }
+}
+
+// An error of this library's own (bad arguments, no transport): code 300, as the extension
+// reports what is wrong before anything reaches the engine.
+function ownError(detail) {
+  return new RemoteError(`{{${PLUGIN_ERROR}|Error in plugin:${detail}}}`);
+}
+
+// Listeners for a few event types, the same in every host (some of them have no EventTarget).
+class Emitter {
+  #listeners = new Map();
+
+  addEventListener(type, listener, options = {}) {
+    if (typeof listener !== 'function' && typeof listener?.handleEvent !== 'function')
+      return;
+    const list = this.#listeners.get(type) ?? [];
+    if (!list.some((entry) => entry.listener === listener))
+      list.push({ listener, once: options === true ? false : Boolean(options?.once) });
+    this.#listeners.set(type, list);
+    this.listenersChanged();
+  }
+
+  removeEventListener(type, listener) {
+    const list = this.#listeners.get(type);
+    if (!list)
+      return;
+    this.#listeners.set(type, list.filter((entry) => entry.listener !== listener));
+    this.listenersChanged();
+  }
+
+  hasListeners(...types) {
+    return types.some((type) => (this.#listeners.get(type) ?? []).length > 0);
+  }
+
+  listenersChanged() {}
+
+  // A listener that throws does not keep the others from their event; its error is reported as
+  // an unhandled rejection.
+  emit(type, fields = {}) {
+    const event = { type, target: this, ...fields };
+    for (const entry of [...(this.#listeners.get(type) ?? [])]) {
+      if (entry.once)
+        this.removeEventListener(type, entry.listener);
+      try {
+        if (typeof entry.listener === 'function')
+          entry.listener.call(this, event);
+        else
+          entry.listener.handleEvent(event);
+      } catch (error) {
+        Promise.reject(error);
+      }
+    }
+  }
+}
+
+// Bytes from a Uint8Array (or other view), an ArrayBuffer, an array of byte values or
+// hexadecimal text, as upper-case hexadecimal text.
+function toHex(value, what) {
+  if (typeof value === 'string') {
+    const hex = value.replace(/\s+/g, '');
+    if (!/^[0-9A-Fa-f]*$/.test(hex) || hex.length % 2 !== 0)
+      throw ownError(`${what} is not hexadecimal text of whole bytes`);
+    return hex.toUpperCase();
+  }
+  let bytes;
+  if (value instanceof ArrayBuffer)
+    bytes = new Uint8Array(value);
+  else if (ArrayBuffer.isView(value))
+    bytes = new Uint8Array(value.buffer, value.byteOffset, value.byteLength);
+  else if (Array.isArray(value) && value.every((b) => Number.isInteger(b) && b >= 0 && b <= 255))
+    bytes = value;
+  else
+    throw ownError(`${what} must be bytes (Uint8Array, ArrayBuffer, array of 0 to 255) or hexadecimal text`);
+  let hex = '';
+  for (const byte of bytes)
+    hex += byte.toString(16).toUpperCase().padStart(2, '0');
+  return hex;
+}
+
+function fromHex(hex) {
+  const bytes = new Uint8Array(hex.length / 2);
+  for (let i = 0; i < bytes.length; ++i)
+    bytes[i] = Number.parseInt(hex.substr(2 * i, 2), 16);
+  return bytes;
+}
+
+// Zeros up to whole reports of `length` bytes (nothing to pad when the length is unknown).
+function padToReports(hex, length) {
+  const digits = 2 * length;
+  if (!(digits > 0) || hex === '' || hex.length % digits === 0)
+    return hex;
+  return hex.padEnd(Math.ceil(hex.length / digits) * digits, '0');
+}
+
+// The device list: records ending in "||", attributes "key=value" separated by ";;".
+function parseDeviceList(list) {
+  if (typeof list !== 'string')
+    return [];
+  return list.split('||').filter((record) => record !== '').map((record) => {
+    const attributes = {};
+    for (const pair of record.split(';;')) {
+      const equals = pair.indexOf('=');
+      if (equals > 0)
+        attributes[pair.slice(0, equals)] = pair.slice(equals + 1);
+    }
+    return attributes;
+  }).filter((attributes) => typeof attributes.device_id === 'string');
+}
+
+const number = (text) => (text === undefined || text === '' ? NaN : Number(text));
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// Runs `handler` once when `signal` aborts; gives back the function that stops listening.
+function onAbort(signal, handler) {
+  if (!signal)
+    return () => {};
+  let done = false;
+  const once = () => {
+    if (!done) {
+      done = true;
+      handler();
+    }
+  };
+  signal.addEventListener?.('abort', once);
+  if (signal.aborted)
+    once();
+  return () => {
+    done = true;
+    signal.removeEventListener?.('abort', once);
+  };
+}
+
+// The plug-in's scriptable object: synchronous methods, polled for a command's answer.
+class PluginTransport {
+  constructor(plugin, pollMs) {
+    this.kind = 'plugin';
+    this.plugin = plugin;
+    this.pollMs = pollMs;
+  }
+
+  async call(method, ...args) {
+    let answer;
+    try {
+      answer = this.plugin[method](...args);
+    } catch (error) {
+      throw ownError(`${method} failed: ${error?.message ?? error}`);
+    }
+    return answer === undefined ? null : answer;
+  }
+
+  // Starts the command and asks again until its answer is final.
+  async command(deviceId, args, signal, abandoned) {
+    let answer = await this.call('performOperation', ...args);
+    const stop = onAbort(signal, () => this.call('cancelCommand', deviceId).catch(() => {}));
+    try {
+      while (inProgress(answer) && !abandoned.reason) {
+        await sleep(this.pollMs);
+        if (!abandoned.reason)
+          answer = await this.call('performOperation', ...args);
+      }
+    } finally {
+      stop();
+    }
+    return abandoned.reason ?? answer;
+  }
+
+  watch() {}
+  unwatch() {}
+}
+
+// window.remoteBridge of the extension: methods that return promises, and events for a
+// command's final answer and for a change of the remotes present.
+class ExtensionTransport {
+  constructor(bridge) {
+    this.kind = 'extension';
+    this.bridge = bridge;
+    this.waiting = new Map(); // deviceId -> function taking the pushed answer
+    this.onAnswer = (event) => {
+      const detail = event?.detail;
+      const take = detail && this.waiting.get(detail.deviceId);
+      if (take)
+        take(detail.result);
+    };
+    this.onDevices = null;
+    bridge.addEventListener('answer', this.onAnswer);
+  }
+
+  async call(method, ...args) {
+    try {
+      const answer = await this.bridge[method](...args);
+      return answer === undefined ? null : answer;
+    } catch (error) {
+      const response = typeof error?.response === 'string' ? error.response : null;
+      throw response && response.startsWith('{{') ? new RemoteError(response)
+        : ownError(`${method} failed: ${error?.message ?? error}`);
+    }
+  }
+
+  // Starts the command and waits for its pushed final answer. The host keeps that answer for
+  // the page to collect: one more call of the same command takes it, so that the next call starts
+  // a new command. Should that call find no kept answer (a listing dropped it) and so start a
+  // command, that one is cancelled and collected in turn; the first final answer counts.
+  async command(deviceId, args, signal, abandoned) {
+    const pushed = [];
+    let wake = null;
+    const nextPushed = () => new Promise((resolve) => {
+      if (pushed.length > 0)
+        return resolve(pushed.shift());
+      wake = () => resolve(pushed.shift());
+    });
+    const stopWaiting = () => {
+      if (this.waiting.get(deviceId) === take)
+        this.waiting.delete(deviceId);
+    };
+    const take = (result) => {
+      pushed.push(result);
+      if (wake) {
+        const w = wake;
+        wake = null;
+        w();
+      }
+    };
+    this.waiting.set(deviceId, take);
+    abandoned.wake = () => take(abandoned.reason);
+    let stopAbort = () => {};
+    try {
+      let answer = await this.call('performOperation', ...args);
+      if (!inProgress(answer))
+        return answer;
+      if (codeOf(answer) !== -2)
+        throw ownError('the remote is busy with a command this page did not start');
+      stopAbort = onAbort(signal, () => this.call('cancelCommand', deviceId).catch(() => {}));
+      let final = null;
+      while (inProgress(answer)) {
+        const result = await nextPushed();
+        if (abandoned.reason)
+          return abandoned.reason;
+        final ??= result;
+        if (parseResponse(result).detail === 'host disconnected')
+          return final;
+        answer = await this.call('performOperation', ...args);
+        if (inProgress(answer))
+          this.call('cancelCommand', deviceId).catch(() => {});
+      }
+      return final;
+    } finally {
+      stopAbort();
+      stopWaiting();
+    }
+  }
+
+  watch(onList) {
+    if (this.onDevices)
+      return;
+    this.onDevices = (event) => onList(event?.detail?.devices);
+    this.bridge.addEventListener('devicechange', this.onDevices);
+  }
+
+  unwatch() {
+    if (this.onDevices)
+      this.bridge.removeEventListener('devicechange', this.onDevices);
+    this.onDevices = null;
+  }
+}
+
+// One remote of the device list. Its attributes are those of the latest listing that held it.
+export class Remote extends Emitter {
+  #bridge;
+  #queue = Promise.resolve();
+  #running = new Set();
+
+  constructor(bridge, attributes) {
+    super();
+    this.#bridge = bridge;
+    this.connected = true;
+    this.update(attributes);
+  }
+
+  update(attributes) {
+    this.id = attributes.device_id;
+    this.token = number(attributes.token);
+    this.vendorId = number(attributes.vendor_id);
+    this.productId = number(attributes.product_id);
+    this.inputReportLength = number(attributes.input_report_length);
+    this.outputReportLength = number(attributes.output_report_length);
+    this.version = number(attributes.bcd_version_number);
+    this.attributes = { ...attributes };
+  }
+
+  listenersChanged() {
+    this.#bridge.listenersChanged();
+  }
+
+  // Sends `request` (padded with zeros to whole output reports) and resolves with the answer's
+  // input reports. Commands to one remote run one after the other.
+  send(request, options) {
+    const settings = options ?? {};
+    let args;
+    try {
+      args = this.#arguments(request, settings);
+    } catch (error) {
+      return Promise.reject(error);
+    }
+    const run = () => this.#run(args, settings.signal);
+    const result = this.#queue.then(run, run);
+    this.#queue = result.then(() => {}, () => {});
+    return result;
+  }
+
+  #arguments(request, { packets, untilEndPacket = false, endPacket, timeoutMs = 5000 }) {
+    const hex = padToReports(toHex(request, 'the request'), this.outputReportLength);
+    const end = endPacket === undefined || endPacket === null ? '' : toHex(endPacket, 'the end packet');
+    if (end.length > 2 * this.inputReportLength)
+      throw ownError(`the end packet is longer than one input report (${this.inputReportLength} bytes)`);
+    if (packets !== undefined && untilEndPacket)
+      throw ownError('give packets or untilEndPacket, not both');
+    if (packets !== undefined && !(Number.isInteger(packets) && packets >= 0 && packets <= MAX_INT32))
+      throw ownError('packets must be a whole number from 0 on');
+    if (typeof timeoutMs !== 'number' || !(timeoutMs >= 0))
+      throw ownError('timeoutMs must be a number from 0 on');
+    const count = untilEndPacket || (packets === undefined && end !== '') ? -1 : (packets ?? 1);
+    const timeout = Math.min(Math.trunc(timeoutMs), MAX_INT32);
+    return [this.id, hex, count, timeout, padToReports(end, this.inputReportLength)];
+  }
+
+  async #run(args, signal) {
+    if (signal?.aborted)
+      throw new RemoteError(CANCELLED);
+    const abandoned = { reason: null, wake: null };
+    this.#running.add(abandoned);
+    let answer;
+    try {
+      answer = await this.#bridge.transport.command(this.id, args, signal, abandoned);
+    } finally {
+      this.#running.delete(abandoned);
+    }
+    const code = codeOf(answer);
+    if (code !== 0)
+      throw new RemoteError(answer);
+    const digits = 2 * this.inputReportLength;
+    const hex = answer.startsWith('{{') ? '' : answer;
+    const reports = [];
+    for (let at = 0; at < hex.length; at += digits > 0 ? digits : hex.length)
+      reports.push(fromHex(hex.slice(at, digits > 0 ? at + digits : undefined)));
+    return reports;
+  }
+
+  // Commands in flight end with `response` (their remote was released).
+  abandon(response) {
+    for (const command of this.#running) {
+      command.reason = response;
+      command.wake?.();
+    }
+  }
+
+  // Releases the remote in the engine (it is listed again while it is plugged in). A command in
+  // flight ends with 600.
+  async release() {
+    const answer = await this.#bridge.transport.call('cleanupRemote', this.id);
+    this.abandon(`${CANCELLED.slice(0, -2)}:remote released}}`);
+    if (codeOf(answer) > 0)
+      throw new RemoteError(answer);
+  }
+}
+
+// The remotes of one page, over one transport. Events "connect" and "disconnect" ({remote}) when
+// a remote comes or goes; each remote has them too, for itself.
+export class Bridge extends Emitter {
+  #remotes = new Map();
+  #listed = false;
+  #watchMs;
+  #watchTimer = null;
+  #closed = false;
+
+  constructor(transport, watchMs) {
+    super();
+    this.transport = transport;
+    this.#watchMs = watchMs;
+  }
+
+  get kind() {
+    return this.transport.kind;
+  }
+
+  // Whether calls can be made: over the extension, once the user allowed the site.
+  async ready() {
+    return this.transport.kind === 'extension' ? (await this.transport.bridge.ready) === true : true;
+  }
+
+  async requestAccess() {
+    return this.transport.kind === 'extension' ? (await this.transport.call('requestAccess')) === true : true;
+  }
+
+  async version() {
+    return this.transport.call('getAttributeByKey', 'plugin_version');
+  }
+
+  async addType(vendorId, productId) {
+    for (const [name, value] of [['vendorId', vendorId], ['productId', productId]]) {
+      if (!Number.isInteger(value) || value < 0 || value > 0xFFFF)
+        throw ownError(`${name} must be a whole number from 0 to 65535`);
+    }
+    await this.transport.call('addHidlet', vendorId, productId);
+  }
+
+  // The remotes of the registered types that are present now.
+  async remotes() {
+    const list = await this.transport.call('getDevices');
+    this.#update(list);
+    return [...this.#remotes.values()].filter((remote) => remote.connected);
+  }
+
+  // Releases every remote. Commands in flight end with 600.
+  async releaseAll() {
+    const answer = await this.transport.call('cleanupAll');
+    for (const remote of this.#remotes.values())
+      remote.abandon(`${CANCELLED.slice(0, -2)}:all remotes released}}`);
+    if (codeOf(answer) > 0)
+      throw new RemoteError(answer);
+  }
+
+  // Stops watching for remotes coming and going.
+  close() {
+    this.#closed = true;
+    this.listenersChanged();
+  }
+
+  #update(list) {
+    if (typeof list !== 'string')
+      return;
+    const first = !this.#listed;
+    this.#listed = true;
+    const present = new Set();
+    for (const attributes of parseDeviceList(list)) {
+      present.add(attributes.device_id);
+      let remote = this.#remotes.get(attributes.device_id);
+      if (remote) {
+        remote.update(attributes);
+        if (!remote.connected) {
+          remote.connected = true;
+          remote.emit('connect');
+          this.emit('connect', { remote });
+        }
+      } else {
+        remote = new Remote(this, attributes);
+        this.#remotes.set(remote.id, remote);
+        if (!first)
+          this.emit('connect', { remote });
+      }
+    }
+    for (const remote of this.#remotes.values()) {
+      if (remote.connected && !present.has(remote.id)) {
+        remote.connected = false;
+        remote.emit('disconnect');
+        this.emit('disconnect', { remote });
+      }
+    }
+  }
+
+  // Remotes coming and going are watched while someone listens: over the extension by its
+  // pushed list, over the plug-in by listing every watchMs.
+  listenersChanged() {
+    const wanted = !this.#closed && (this.hasListeners('connect', 'disconnect') ||
+      [...this.#remotes.values()].some((remote) => remote.hasListeners('connect', 'disconnect')));
+    if (this.transport.kind === 'extension') {
+      if (wanted)
+        this.transport.watch((list) => this.#update(list));
+      else
+        this.transport.unwatch();
+      return;
+    }
+    if (wanted && this.#watchTimer === null) {
+      const tick = async () => {
+        try {
+          await this.remotes();
+        } catch (error) {
+          // A listing that failed is tried again on the next turn.
+        }
+        this.#watchTimer = this.#watchTimer === null ? null : setTimeout(tick, this.#watchMs);
+      };
+      this.#watchTimer = setTimeout(tick, this.#watchMs);
+    } else if (!wanted && this.#watchTimer !== null) {
+      clearTimeout(this.#watchTimer);
+      this.#watchTimer = null;
+    }
+  }
+}
+
+// The bridge over the extension's window.remoteBridge when the page has it, else over
+// options.plugin. options.pollMs: how often a command is asked about over the plug-in (default
+// 5); options.watchMs: how often the plug-in's remotes are listed while connect or disconnect
+// are listened for (default 500).
+export async function openBridge({ plugin = null, pollMs = 5, watchMs = 500 } = {}) {
+  const extension = globalThis.remoteBridge;
+  if (extension && typeof extension.performOperation === 'function')
+    return new Bridge(new ExtensionTransport(extension), watchMs);
+  if (plugin && typeof plugin.performOperation === 'function')
+    return new Bridge(new PluginTransport(plugin, pollMs), watchMs);
+  throw ownError('no remote bridge: neither the extension\'s window.remoteBridge nor a plug-in object');
+}
