@@ -149,6 +149,42 @@ void perReportCost(bool quick)
            enginePerReport - barePerReport < 50);
 }
 
+// A command of one report against the token API's round trip of one report, in alternating
+// blocks on the same remote: what the hand-over to the worker and back costs.
+void oneReportCommand(bool quick)
+{
+    const int rounds = quick ? 50 : 2000;
+    const int blocks = 4;
+    std::printf("one-report command against one token API round trip (echo remote, %d blocks of %d)\n", blocks, rounds);
+    plug(remote(5, "reply=echo"));
+    ISuperSimpleDummyEngine& engine = *SuperSimpleEngineFactory::createSuperSimpleDummyEngine();
+    const std::string request = hex(64);
+    std::vector<unsigned char> out(64, 0x5A), in(64);
+    Samples bare, viaEngine;
+    for (int block = 0; block < blocks; ++block) {
+        const TokenChannel c = openFirstRemote();
+        for (int round = 0; round < rounds; ++round) {
+            const Clock::time_point start = Clock::now();
+            usb::Write(c.pipe, out.data(), 64);
+            usb::Read(c.pipe, in.data(), 64, 1000);
+            bare.add(Clock::now() - start);
+        }
+        closeRemote(c);
+        engine.getDevicesInfo();
+        for (int round = 0; round < rounds; ++round) {
+            const Clock::time_point start = Clock::now();
+            runCommand(engine, path(5), request, 1, 5000);
+            viaEngine.add(Clock::now() - start);
+        }
+        engine.cleanupAll();
+    }
+    report("token API, Write + Read of one report (median)", microseconds(bare.median()), "baseline", true);
+    report("engine command of one report (median / p99)",
+           microseconds(viaEngine.median()) + " / " + microseconds(viaEngine.quantile(0.99)), "", true);
+    const double added = viaEngine.median() - bare.median();
+    report("added by the engine to one report (median)", microseconds(added), "< 5 us", added < 5);
+}
+
 // An answer of 64 reports from a remote that sends one per millisecond takes the remote 64 ms.
 void paceOfALongAnswer(bool quick)
 {
@@ -261,6 +297,7 @@ int main(int argc, char** argv)
     std::printf("engine-bench%s: simulated remotes, figures against the token API and the goals\n",
                 quick ? " (quick)" : "");
     perReportCost(quick);
+    oneReportCommand(quick);
     paceOfALongAnswer(quick);
     callerLatency(quick);
     listingSixteen(quick);

@@ -1,8 +1,9 @@
-// hidraw-bench [--quick]: libHidlet's Linux backend against uhid remotes on the kernel's HID
+// hidraw-bench [--quick] [PART...]: libHidlet's Linux backend against uhid remotes on the kernel's HID
 // stack, each figure next to a baseline measured in the same run on the same remote where there
 // is one (a bare hidraw loop, and hidapi, the library a native developer would pick), and next to
 // the goal it is held to. Runs inside the test VM (run_in_vm.sh), where
-// /dev/uhid exists. --quick: few rounds, only to show that every part still runs. The exit code
+// /dev/uhid exists. --quick: few rounds, only to show that every part still runs; PART: only
+// the parts named (round-trip, long-answer, engine, opening, silent, listing). The exit code
 // tells whether every step worked, not whether the goals were met (an emulated CPU is no measure).
 #include <algorithm>
 #include <atomic>
@@ -534,11 +535,25 @@ void listing(int rounds)
 
 int main(int argc, char** argv)
 {
-    const bool quick = argc == 2 && std::strcmp(argv[1], "--quick") == 0;
-    if (argc > 2 || (argc == 2 && !quick)) {
-        std::fprintf(stderr, "usage: hidraw-bench [--quick]\n");
-        return 2;
+    // The parts by name; none named: every part.
+    const char* const partNames[] = {"round-trip", "long-answer", "engine", "opening", "silent", "listing"};
+    bool quick = false;
+    std::vector<std::string> parts;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--quick") {
+            quick = true;
+            continue;
+        }
+        if (std::find(std::begin(partNames), std::end(partNames), arg) == std::end(partNames)) {
+            std::fprintf(stderr, "usage: hidraw-bench [--quick] [round-trip|long-answer|engine|opening|silent|listing]...\n");
+            return 2;
+        }
+        parts.push_back(arg);
     }
+    const auto runs = [&parts](const char* part) {
+        return parts.empty() || std::find(parts.begin(), parts.end(), part) != parts.end();
+    };
     const Scale scale = quick ? Scale::quick() : Scale();
     if (access("/dev/uhid", W_OK) != 0) {
         std::fprintf(stderr, "hidraw-bench: needs /dev/uhid: run it in the test VM (bench/hidraw/run_in_vm.sh)\n");
@@ -550,12 +565,18 @@ int main(int argc, char** argv)
     }
     hidlet::AddHidlet(kVendor, kProduct);
     std::printf("hidraw-bench%s: %u CPU(s)\n", quick ? " --quick" : "", std::thread::hardware_concurrency());
-    roundTrips(scale.roundTrips);
-    longAnswer(scale.longAnswerRuns);
-    engineCommands(scale.engineRounds, scale.longAnswerRuns);
-    opening(scale.openings);
-    silentWait(scale.silentTimeoutMs);
-    listing(scale.listings);
+    if (runs("round-trip"))
+        roundTrips(scale.roundTrips);
+    if (runs("long-answer"))
+        longAnswer(scale.longAnswerRuns);
+    if (runs("engine"))
+        engineCommands(scale.engineRounds, scale.longAnswerRuns);
+    if (runs("opening"))
+        opening(scale.openings);
+    if (runs("silent"))
+        silentWait(scale.silentTimeoutMs);
+    if (runs("listing"))
+        listing(scale.listings);
     HidapiPeer::stop();
     std::printf("hidraw-bench: %d step(s) failed\n", g_failures);
     return g_failures == 0 ? 0 : 1;
