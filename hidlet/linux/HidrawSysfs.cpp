@@ -137,6 +137,22 @@ bool parseBluetoothAddress(const std::string& text, long* address)
     return true;
 }
 
+// A HID device's folder is named BBBB:VVVV:PPPP.NNNN (bus, vendor, product, instance, each in
+// hexadecimal), the same identity its uevent file gives.
+bool parseHidDeviceName(const std::string& name, long* bus, long* vendor, long* product)
+{
+    if (name.size() < 15 || name[4] != ':' || name[9] != ':' || name[14] != '.')
+        return false;
+    long b = 0, v = 0, p = 0;
+    if (!parseNumber(name.substr(0, 4), 16, &b) || !parseNumber(name.substr(5, 4), 16, &v) ||
+        !parseNumber(name.substr(10, 4), 16, &p))
+        return false;
+    *bus = b;
+    *vendor = v;
+    *product = p;
+    return true;
+}
+
 // HID_ID=<bus>:<vendor>:<product>, each in hexadecimal.
 bool parseHidId(const std::string& uevent, long* vendor, long* product)
 {
@@ -160,6 +176,10 @@ bool parseHidId(const std::string& uevent, long* vendor, long* product)
 std::string usbDeviceAbove(const std::string& sysfsRoot, const std::string& hidDevice)
 {
     const std::string root = normalisedPath(sysfsRoot);
+    // A virtual device (uhid) has no bus device above it: nothing to look for.
+    static const std::string kVirtual = "/devices/virtual/";
+    if (hidDevice.compare(0, root.size(), root) == 0 && hidDevice.compare(root.size(), kVirtual.size(), kVirtual) == 0)
+        return std::string();
     const std::string interface = parentOf(hidDevice);
     const std::string device = parentOf(interface);
     if (device.size() <= root.size() || device.compare(0, root.size(), root) != 0)
@@ -308,10 +328,15 @@ bool describeHidrawAt(const LinuxRoots& roots, const std::string& name, const st
     hidraw.key = key;
     hidraw.devNode = roots.dev + "/" + name;
 
-    // The HID device holds its hidraw device in hidraw/<name>.
+    // The HID device holds its hidraw device in hidraw/<name>. Its folder's name gives its
+    // identity; its uevent file is read only where the name does not tell, or for the address
+    // of a Bluetooth device (reading a uevent file makes the kernel build the whole event).
     const std::string hidDevice = parentOf(parentOf(hidraw.key));
+    const std::string hidName = hidDevice.substr(hidDevice.find_last_of('/') + 1);
+    long bus = -1;
+    const bool named = parseHidDeviceName(hidName, &bus, &hidraw.vendorId, &hidraw.productId);
     std::string uevent;
-    if (!hidDevice.empty() && readFile(hidDevice + "/uevent", &uevent))
+    if (!hidDevice.empty() && (!named || bus == kHidBusBluetooth) && readFile(hidDevice + "/uevent", &uevent) && !named)
         parseHidId(uevent, &hidraw.vendorId, &hidraw.productId);
 
     std::string descriptor;
@@ -338,8 +363,7 @@ bool describeHidrawAt(const LinuxRoots& roots, const std::string& name, const st
             }
         }
     } else if (!hidDevice.empty()) {
-        hidraw.location = nonUsbLocationId(hidDevice.substr(hidDevice.find_last_of('/') + 1),
-                                           ueventValue(uevent, "HID_UNIQ"));
+        hidraw.location = nonUsbLocationId(hidName, ueventValue(uevent, "HID_UNIQ"));
     }
     *out = hidraw;
     return true;
