@@ -81,8 +81,12 @@ int CSuperStupidDummyEngine::execute(std::string deviceId, const char* request, 
         ResponseRepository::createDynamicErrorMessage(response, ResponseRepository::KVE_REMOTE_NOT_FOUND, "in KVE::execute");
         return ResponseRepository::KVE_REMOTE_NOT_FOUND;
     }
+    // A command that exists already was handed to the worker when it was created: a poll that
+    // still finds it waiting (-2 again) does not queue the remote a second time, which would only
+    // wake the worker for nothing.
+    const bool startsCommand = !remote->isBusy();
     const int rc = remote->queueCommand(request, responsePackets, response, timeout, endPacket);
-    if (rc == ResponseRepository::NEW) {
+    if (rc == ResponseRepository::NEW && startsCommand) {
         {
             std::unique_lock<std::mutex> hold(queueMutex);
             remote->retain();
