@@ -24,7 +24,7 @@ CSuperStupidDummyEngine::CSuperStupidDummyEngine() : running(true), workerStoppe
 CSuperStupidDummyEngine::~CSuperStupidDummyEngine()
 {
     {
-        boost::mutex::scoped_lock hold(queueMutex);
+        std::unique_lock<std::mutex> hold(queueMutex);
         running = false;
         queueCondition.notify_all();
         while (!workerStopped)
@@ -40,7 +40,7 @@ void CSuperStupidDummyEngine::run()
     // Named so that a look at the process's threads (top -H, /proc) tells the worker apart.
     pthread_setname_np(pthread_self(), WORKER_THREAD_NAME);
     while (running) {
-        boost::mutex::scoped_lock hold(queueMutex);
+        std::unique_lock<std::mutex> hold(queueMutex);
         if (queue.empty()) {
             // The destructor clears `running` under this lock: looking again here means its
             // signal cannot fall between the loop's test and this wait.
@@ -54,7 +54,7 @@ void CSuperStupidDummyEngine::run()
         remote->executeCommand();
         remote->release();
     }
-    boost::mutex::scoped_lock hold(queueMutex);
+    std::unique_lock<std::mutex> hold(queueMutex);
     workerStopped = true;
     queueCondition.notify_all();
 }
@@ -81,10 +81,14 @@ int CSuperStupidDummyEngine::execute(std::string deviceId, const char* request, 
         ResponseRepository::createDynamicErrorMessage(response, ResponseRepository::KVE_REMOTE_NOT_FOUND, "in KVE::execute");
         return ResponseRepository::KVE_REMOTE_NOT_FOUND;
     }
+    // A command that exists already was handed to the worker when it was created: a poll that
+    // still finds it waiting (-2 again) does not queue the remote a second time, which would only
+    // wake the worker for nothing.
+    const bool startsCommand = !remote->isBusy();
     const int rc = remote->queueCommand(request, responsePackets, response, timeout, endPacket);
-    if (rc == ResponseRepository::NEW) {
+    if (rc == ResponseRepository::NEW && startsCommand) {
         {
-            boost::mutex::scoped_lock hold(queueMutex);
+            std::unique_lock<std::mutex> hold(queueMutex);
             remote->retain();
             queue.push_back(remote);
         }

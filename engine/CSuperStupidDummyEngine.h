@@ -4,10 +4,9 @@
 #define QUORVEX_KVE_CSUPERSTUPIDDUMMYENGINE_H
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
-
-#include <boost/thread/condition_variable.hpp>
-#include <boost/thread/mutex.hpp>
+#include <mutex>
 
 #include "CRemoteManager.h"
 #include "ISuperSimpleDummyEngine.h"
@@ -42,8 +41,10 @@ private:
     std::atomic<bool> running;
     CRemoteManager remoteManager;
     std::deque<IRemote*> queue;            // each entry holds a reference to its remote
-    boost::mutex queueMutex;
-    boost::condition_variable_any queueCondition;
+    // A plain mutex and condition: handing a command to the sleeping worker costs one wake-up,
+    // without the second, inner lock that a condition for any lock type takes.
+    std::mutex queueMutex;
+    std::condition_variable queueCondition;
     bool workerStopped;                    // under queueMutex
 };
 

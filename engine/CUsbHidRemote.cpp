@@ -141,16 +141,24 @@ std::string CUsbHidRemote::getInfoString()
 int CUsbHidRemote::queueCommand(const char*& request, int responsePackets, char*& response, long timeout,
                                 const char*& endPacket)
 {
-    std::lock_guard<std::mutex> hold(commandMutex);
-    if (!command) {
-        command = new UsbCommand(request, responsePackets, getInputReportLength(), getOutputReportLength(), endPacket);
-        command->setTimeout(timeout);
+    // Only the caller thread creates and discards the command, so it reads the slot without the
+    // lock; the lock is taken only to change the slot, which the worker reads when it starts the
+    // command. A poll thus never holds a lock the worker may be waiting for.
+    UsbCommand* current = command;
+    if (!current) {
+        current = new UsbCommand(request, responsePackets, getInputReportLength(), getOutputReportLength(), endPacket);
+        current->setTimeout(timeout);
+        std::lock_guard<std::mutex> hold(commandMutex);
+        command = current;
     }
-    const int rc = command->generateResponse(response);
+    const int rc = current->generateResponse(response);
     if (rc < 0)
         return rc;
-    delete command;
-    command = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(commandMutex);
+        command = nullptr;
+    }
+    delete current;
     return rc;
 }
 

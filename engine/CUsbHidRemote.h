@@ -83,7 +83,9 @@ private:
     long inputReportLength;
     long outputReportLength;
 
-    std::mutex commandMutex;           // guards the command slot, not the command's run
+    // Guards changes of the command slot (caller thread) against its reading on the worker; not
+    // held during the command's run, nor by a poll, which only reads the slot on its own thread.
+    std::mutex commandMutex;
     UsbCommand* command;
     std::mutex channelMutex;           // guards the list, not the channels' use
     std::list<boost::shared_ptr<CUsbHidChannel> > channels;

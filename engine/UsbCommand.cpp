@@ -23,6 +23,26 @@ long firstNonHexDigit(const char* text)
     return -1;
 }
 
+std::string responseText(int code)
+{
+    char* text = nullptr;
+    ResponseRepository::createDynamicErrorMessage(text, code, std::string());
+    const std::string copy(text);
+    delete[] text;
+    return copy;
+}
+
+// The answer while a command waits or runs: the same text every time, so it is made once and
+// copied, not formatted again for every poll.
+void pendingAnswer(char*& response, int code)
+{
+    static const std::string created = responseText(ResponseRepository::NEW);
+    static const std::string running = responseText(ResponseRepository::IN_PROGRESS);
+    const std::string& text = code == ResponseRepository::NEW ? created : running;
+    response = new char[text.size() + 1];
+    std::memcpy(response, text.c_str(), text.size() + 1);
+}
+
 } // namespace
 
 UsbCommand::UsbCommand(const char* request, int responseNumberOfPackets, int inputPacketSize,
@@ -110,6 +130,10 @@ bool UsbCommand::addReceivingPacket(unsigned char*& packet)
 int UsbCommand::generateResponse(char*& response)
 {
     const int code = getResult();
+    if (code == ResponseRepository::NEW || code == ResponseRepository::IN_PROGRESS) {
+        pendingAnswer(response, code);
+        return code;
+    }
     if (code != ResponseRepository::SUCCESS) {
         // The error text is the worker's until the result is final.
         ResponseRepository::createDynamicErrorMessage(response, code, code < 0 ? std::string() : errorText);

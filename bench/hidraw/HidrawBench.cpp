@@ -1,7 +1,9 @@
-// hidraw-bench [--quick]: libHidlet's Linux backend against uhid remotes on the kernel's HID
+// hidraw-bench [--quick] [PART...]: libHidlet's Linux backend against uhid remotes on the kernel's HID
 // stack, each figure next to a baseline measured in the same run on the same remote where there
-// is one, and next to the goal it is held to. Runs inside the test VM (run_in_vm.sh), where
-// /dev/uhid exists. --quick: few rounds, only to show that every part still runs. The exit code
+// is one (a bare hidraw loop, and hidapi, the library a native developer would pick), and next to
+// the goal it is held to. Runs inside the test VM (run_in_vm.sh), where
+// /dev/uhid exists. --quick: few rounds, only to show that every part still runs; PART: only
+// the parts named (round-trip, long-answer, engine, opening, silent, listing). The exit code
 // tells whether every step worked, not whether the goals were met (an emulated CPU is no measure).
 #include <algorithm>
 #include <atomic>
@@ -19,6 +21,7 @@
 #include <unistd.h>
 
 #include "SuperSimpleEngineFactory.h"
+#include "HidapiPeer.h"
 #include "UhidRemoteProcess.h"
 #include "hidlet/Hidlets.h"
 
@@ -97,6 +100,14 @@ void printStats(const char* what, const Stats& s)
     std::printf("  %-34s mean %8.1f us  median %8.1f us  p99 %8.1f us  max %8.1f us\n", what, s.mean, s.median, s.p99, s.max);
 }
 
+// One figure against hidapi's for the same work (medians), next to the goal it is held to.
+void printAgainstHidapi(const char* what, double ours, double hidapi, double goal, const char* goalText)
+{
+    const double ratio = hidapi > 0 ? ours / hidapi : 0;
+    std::printf("  %s against hidapi: x%.3f (%.1f vs %.1f us); goal %s: %s\n", what, ratio, ours, hidapi, goalText,
+                verdict(ratio > 0 && ratio <= goal));
+}
+
 // Each time the thread went to sleep and was woken again.
 long wakeUps()
 {
@@ -159,9 +170,9 @@ void roundTrips(int rounds)
     unsigned char report[64], answer[64];
     for (int i = 0; i < 64; ++i)
         report[i] = static_cast<unsigned char>(i);
-    std::vector<double> bare, api;
-    // Alternating blocks, so drift of the machine hits both alike. Only one side has the device
-    // open at a time: every open descriptor gets its own copy of each input report.
+    std::vector<double> bare, peer, api;
+    // Alternating blocks, so drift of the machine hits every side alike. Only one side has the
+    // device open at a time: every open descriptor gets its own copy of each input report.
     for (int block = 0; block < 4; ++block) {
         const int fd = open(remote.node.c_str(), O_RDWR | O_CLOEXEC);
         for (int i = 0; i < rounds && fd >= 0; ++i) {
@@ -172,6 +183,17 @@ void roundTrips(int rounds)
         }
         if (fd >= 0)
             close(fd);
+        {
+            HidapiPeer hidapi(remote.node);
+            if (!hidapi.ok())
+                failed("hid_open_path");
+            for (int i = 0; i < rounds && hidapi.ok(); ++i) {
+                const Clock::time_point start = Clock::now();
+                if (!hidapi.roundTrip(report, answer))
+                    failed("hidapi round trip");
+                peer.push_back(usSince(start));
+            }
+        }
         hidlet::OpenChannel(remote.pipe);
         for (int i = 0; i < rounds; ++i) {
             const Clock::time_point start = Clock::now();
@@ -181,13 +203,15 @@ void roundTrips(int rounds)
         }
         hidlet::CloseChannel(remote.pipe);
     }
-    const Stats b = stats(bare), a = stats(api);
+    const Stats b = stats(bare), h = stats(peer), a = stats(api);
     printStats("bare write/poll/read", b);
+    printStats("hidapi hid_write + hid_read_timeout", h);
     printStats("token API Write + Read", a);
     std::printf("  added by the library: %.1f us per round trip (median %.1f us), %.1f us per report; ratio %.3f\n",
                 a.mean - b.mean, a.median - b.median, (a.mean - b.mean) / 2, a.mean / b.mean);
     const double perReport = (a.median - b.median) / 2;
     std::printf("  goal < 50 us added per report (median %.1f us): %s\n", perReport, verdict(perReport < 50));
+    printAgainstHidapi("token API round trip", a.median, h.median, 1.05, "within 5% of hidapi");
 }
 
 // The read of the original design: non-blocking polls of the queue, 10 ms sleeps between empty
@@ -215,7 +239,7 @@ void longAnswer(int runs)
     Remote remote("long");
     unsigned char request[64] = {0x42};
     unsigned char report[64];
-    double apiMs = 0, pollingMs = 0, firstMs = 0;
+    double apiMs = 0, peerMs = 0, pollingMs = 0, firstMs = 0;
     for (int run = 0; run < runs; ++run) {
         hidlet::OpenChannel(remote.pipe);
         Clock::time_point start = Clock::now();
@@ -233,6 +257,19 @@ void longAnswer(int runs)
             failed("token API read " + std::to_string(got) + " of " + std::to_string(reports) + " reports");
         hidlet::CloseChannel(remote.pipe);
 
+        {
+            HidapiPeer hidapi(remote.node);
+            start = Clock::now();
+            if (!hidapi.write(request))
+                failed("hidapi write");
+            got = 0;
+            for (int i = 0; i < reports && hidapi.read(report, 1000); ++i)
+                ++got;
+            peerMs += usSince(start) / 1000;
+            if (got != reports)
+                failed("hidapi read " + std::to_string(got) + " of " + std::to_string(reports) + " reports");
+        }
+
         const int fd = open(remote.node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
         unsigned char out[65] = {0, 0x42};
         start = Clock::now();
@@ -247,12 +284,16 @@ void longAnswer(int runs)
         close(fd);
     }
     apiMs /= runs;
+    peerMs /= runs;
     pollingMs /= runs;
     std::printf("  token API (poll() wait):       %7.1f ms, %.2f x the remote's time (first report after %.2f ms)\n",
                 apiMs, apiMs / reports, firstMs / runs);
+    std::printf("  hidapi (hid_read_timeout):     %7.1f ms, %.2f x the remote's time\n", peerMs, peerMs / reports);
     std::printf("  sleep-polling read (10 ms):    %7.1f ms, %.2f x the remote's time\n", pollingMs, pollingMs / reports);
-    std::printf("  goal: within 10%% of the remote's time: %s (the sleep-polling read: %s)\n",
-                verdict(apiMs / reports <= 1.10), verdict(pollingMs / reports <= 1.10));
+    std::printf("  goal: within 10%% of the remote's time: %s (hidapi: %s, the sleep-polling read: %s)\n",
+                verdict(apiMs / reports <= 1.10), verdict(peerMs / reports <= 1.10),
+                verdict(pollingMs / reports <= 1.10));
+    std::printf("  token API against hidapi: x%.3f (%.1f vs %.1f ms)\n", apiMs / peerMs, apiMs, peerMs);
 }
 
 // Lists the remotes and gives the device path of the first one ("" when there is none).
@@ -281,18 +322,20 @@ bool engineCommand(ISuperSimpleDummyEngine& engine, const std::string& device, c
     }
 }
 
-// A whole engine command (execute, worker, channel, token API) against the bare round trip, and a
-// 64-report answer through the engine against the remote's own time.
+// A whole engine command (execute, worker, channel, token API) against the bare round trip and
+// against hidapi doing the same reports, and a 64-report answer through the engine against the
+// remote's own time and against hidapi reading it.
 void engineCommands(int rounds, int longAnswerRuns)
 {
     const int reports = 16;
-    std::printf("engine command of %d 64-byte reports (echo remote, unnumbered) against %d bare round trips,\n"
-                "%d rounds per block:\n", reports, reports, rounds);
+    std::printf("engine command of %d 64-byte reports (echo remote, unnumbered) against %d bare round trips\n"
+                "and %d hidapi round trips; a command of one report against one hidapi round trip; %d rounds per block:\n",
+                reports, reports, reports, rounds);
     ISuperSimpleDummyEngine& engine = *SuperSimpleEngineFactory::createSuperSimpleDummyEngine();
     engine.addHidlet(kVendor, kProduct);
     const std::string request(128, '5');
     const std::string longRequest(128 * reports, '5');
-    std::vector<double> bare, viaEngine, single;
+    std::vector<double> bare, peer, peerSingle, viaEngine, single;
     {
         UhidRemoteProcess echo("id=echo2,reply=echo", false, {"echo2"}, true);
         const std::string node = "/dev/" + UhidRemoteProcess::hidrawOf("echo2");
@@ -311,6 +354,22 @@ void engineCommands(int rounds, int longAnswerRuns)
             }
             if (fd >= 0)
                 close(fd);
+            {
+                HidapiPeer hidapi(node);
+                if (!hidapi.ok())
+                    failed("hid_open_path");
+                for (int i = 0; i < rounds && hidapi.ok(); ++i) {
+                    Clock::time_point start = Clock::now();
+                    for (int r = 0; r < reports; ++r)
+                        if (!hidapi.roundTrip(report, answer))
+                            failed("hidapi round trip");
+                    peer.push_back(usSince(start));
+                    start = Clock::now();
+                    if (!hidapi.roundTrip(report, answer))
+                        failed("hidapi round trip");
+                    peerSingle.push_back(usSince(start));
+                }
+            }
             const std::string device = firstDevicePath(engine);
             for (int i = 0; i < rounds; ++i) {
                 Clock::time_point start = Clock::now();
@@ -325,32 +384,54 @@ void engineCommands(int rounds, int longAnswerRuns)
             engine.cleanupAll();
         }
     }
-    const Stats b = stats(bare), e = stats(viaEngine), one = stats(single);
+    const Stats b = stats(bare), h = stats(peer), hOne = stats(peerSingle), e = stats(viaEngine), one = stats(single);
     printStats("bare write/poll/read, 16 reports", b);
+    printStats("hidapi, 16 round trips", h);
     printStats("engine command, 16 reports", e);
+    printStats("hidapi, 1 round trip", hOne);
     printStats("engine command, 1 report", one);
     const double added = (e.median - b.median) / reports;
     std::printf("  added by the whole stack per report: %.1f us (medians: %.1f vs %.1f us per report); goal < 50 us: %s\n",
                 added, e.median / reports, b.median / reports, verdict(added < 50));
-    std::printf("  a command of one report takes %.1f us more than one bare round trip (median): the hand-over\n"
-                "  to the worker thread and back, on %u emulated CPU(s)\n", one.median - b.median / reports,
+    std::printf("  engine command of 16 reports against hidapi: x%.3f (%.1f us per report more)\n", e.median / h.median,
+                (e.median - h.median) / reports);
+    printAgainstHidapi("engine command of 1 report", one.median, hOne.median, 1.5, "within 1.5x of hidapi");
+    std::printf("  a command of one report takes %.1f us more than one hidapi round trip (median): the hand-over\n"
+                "  to the worker thread and back, on %u emulated CPU(s)\n", one.median - hOne.median,
                 std::thread::hardware_concurrency());
 
-    std::printf("answer of 64 reports at one per millisecond through the engine (the remote's own time: 64 ms):\n");
+    std::printf("answer of 64 reports at one per millisecond through the engine and through hidapi\n"
+                "(the remote's own time: 64 ms):\n");
     UhidRemoteProcess longAnswer("id=long2,reply=64,delay=1,rate=1", false, {"long2"}, true);
-    const std::string device = firstDevicePath(engine);
-    std::vector<double> took;
+    const std::string node = "/dev/" + UhidRemoteProcess::hidrawOf("long2");
+    std::vector<double> took, peerTook;
     for (int run = 0; run < longAnswerRuns; ++run) {
+        const std::string device = firstDevicePath(engine);
         std::string answer;
-        const Clock::time_point start = Clock::now();
+        Clock::time_point start = Clock::now();
         if (!engineCommand(engine, device, request, 64, &answer) || answer.size() != 64 * 128)
             failed("engine answer of " + std::to_string(answer.size()) + " characters");
         took.push_back(usSince(start));
+        engine.cleanupAll();
+
+        HidapiPeer hidapi(node);
+        unsigned char out[64], in[64];
+        std::memset(out, 0x55, sizeof out);
+        start = Clock::now();
+        int got = 0;
+        if (!hidapi.write(out))
+            failed("hidapi write");
+        for (int i = 0; i < 64 && hidapi.read(in, 1000); ++i)
+            ++got;
+        peerTook.push_back(usSince(start));
+        if (got != 64)
+            failed("hidapi read " + std::to_string(got) + " of 64 reports");
     }
-    engine.cleanupAll();
-    const Stats t = stats(took);
+    const Stats t = stats(took), p = stats(peerTook);
     std::printf("  engine command: median %.1f ms, %.3f x the remote's time; goal within 10%%: %s\n", t.median / 1000,
                 t.median / 64000, verdict(t.median / 64000 <= 1.10));
+    std::printf("  hidapi: median %.1f ms, %.3f x the remote's time\n", p.median / 1000, p.median / 64000);
+    std::printf("  engine command against hidapi: x%.3f\n", t.median / p.median);
 }
 
 void opening(int rounds)
@@ -411,67 +492,103 @@ void silentWait(long timeout)
                 pollingWakeUps, verdict(apiWakeUps <= 2));
 }
 
+// Each round plugs 16 remotes the library has never seen and lists them: first as new devices,
+// then again while the listing holds them, then once more after each was attached and released
+// (a released device is met as a new object again).
 void listing(int rounds)
 {
     const int remotes = 16;
-    std::string description;
-    std::vector<std::string> ids;
-    for (int i = 0; i < remotes; ++i) {
-        ids.push_back("r" + std::to_string(i));
-        description += "id=" + ids.back() + ";";
-    }
-    std::printf("listing %d remotes (GetCandidateHidletTokens):\n", remotes);
-    UhidRemoteProcess remoteProcess(description, false, ids, true);
-    std::vector<double> first, again;
-    for (int round = 0; round < rounds; ++round) {
+    std::printf("listing %d remotes (GetCandidateHidletTokens), %d rounds of %d newly plugged remotes:\n", remotes,
+                rounds, remotes);
+    std::vector<double> first, again, released;
+    const auto list = [remotes](std::vector<double>& took) {
         long* tokens = nullptr;
         int count = 0;
-        Clock::time_point start = Clock::now();
+        const Clock::time_point start = Clock::now();
         hidlet::GetCandidateHidletTokens(&tokens, &count);
-        first.push_back(usSince(start));
-        delete[] tokens;
-        tokens = nullptr;
-        start = Clock::now();
-        hidlet::GetCandidateHidletTokens(&tokens, &count);
-        again.push_back(usSince(start));
+        took.push_back(usSince(start));
         if (count != remotes)
             failed("listed " + std::to_string(count) + " remotes");
-        for (int i = 0; i < count; ++i) {
-            // Attached and detached again, so the next round meets them as new devices.
-            hidlet::AttachDevice(tokens[i]);
-            hidlet::DetachDevice(tokens[i]);
-        }
+        std::vector<long> listed(tokens, tokens + (tokens ? count : 0));
         delete[] tokens;
+        return listed;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        std::string description;
+        std::vector<std::string> ids;
+        for (int i = 0; i < remotes; ++i) {
+            ids.push_back("n" + std::to_string(round) + "r" + std::to_string(i));
+            description += "id=" + ids.back() + ";";
+        }
+        UhidRemoteProcess remoteProcess(description, false, ids, true);
+        if (!remoteProcess.ready())
+            failed("plugging " + std::to_string(remotes) + " remotes");
+        list(first);
+        for (long token : list(again)) {
+            hidlet::AttachDevice(token);
+            hidlet::DetachDevice(token);
+        }
+        for (long token : list(released)) {
+            // Released, so that no object of this round outlives its remotes.
+            hidlet::AttachDevice(token);
+            hidlet::DetachDevice(token);
+        }
     }
-    const Stats f = stats(first), a = stats(again);
+    const Stats f = stats(first), a = stats(again), r = stats(released);
     printStats("first listing (new devices)", f);
     printStats("listing again (devices held)", a);
-    std::printf("  goal < 5 ms for %d remotes (p99): first listing %s, listing again %s\n", remotes,
-                verdict(f.p99 < 5000), verdict(a.p99 < 5000));
+    printStats("listing after release", r);
+    std::printf("  goal < 5 ms for %d remotes (p99): first listing %s, listing again %s, after release %s\n", remotes,
+                verdict(f.p99 < 5000), verdict(a.p99 < 5000), verdict(r.p99 < 5000));
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const bool quick = argc == 2 && std::strcmp(argv[1], "--quick") == 0;
-    if (argc > 2 || (argc == 2 && !quick)) {
-        std::fprintf(stderr, "usage: hidraw-bench [--quick]\n");
-        return 2;
+    // The parts by name; none named: every part.
+    const char* const partNames[] = {"round-trip", "long-answer", "engine", "opening", "silent", "listing"};
+    bool quick = false;
+    std::vector<std::string> parts;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--quick") {
+            quick = true;
+            continue;
+        }
+        if (std::find(std::begin(partNames), std::end(partNames), arg) == std::end(partNames)) {
+            std::fprintf(stderr, "usage: hidraw-bench [--quick] [round-trip|long-answer|engine|opening|silent|listing]...\n");
+            return 2;
+        }
+        parts.push_back(arg);
     }
+    const auto runs = [&parts](const char* part) {
+        return parts.empty() || std::find(parts.begin(), parts.end(), part) != parts.end();
+    };
     const Scale scale = quick ? Scale::quick() : Scale();
     if (access("/dev/uhid", W_OK) != 0) {
         std::fprintf(stderr, "hidraw-bench: needs /dev/uhid: run it in the test VM (bench/hidraw/run_in_vm.sh)\n");
         return 1;
     }
+    if (!HidapiPeer::start()) {
+        std::fprintf(stderr, "hidraw-bench: hid_init failed\n");
+        return 1;
+    }
     hidlet::AddHidlet(kVendor, kProduct);
     std::printf("hidraw-bench%s: %u CPU(s)\n", quick ? " --quick" : "", std::thread::hardware_concurrency());
-    roundTrips(scale.roundTrips);
-    longAnswer(scale.longAnswerRuns);
-    engineCommands(scale.engineRounds, scale.longAnswerRuns);
-    opening(scale.openings);
-    silentWait(scale.silentTimeoutMs);
-    listing(scale.listings);
+    if (runs("round-trip"))
+        roundTrips(scale.roundTrips);
+    if (runs("long-answer"))
+        longAnswer(scale.longAnswerRuns);
+    if (runs("engine"))
+        engineCommands(scale.engineRounds, scale.longAnswerRuns);
+    if (runs("opening"))
+        opening(scale.openings);
+    if (runs("silent"))
+        silentWait(scale.silentTimeoutMs);
+    if (runs("listing"))
+        listing(scale.listings);
+    HidapiPeer::stop();
     std::printf("hidraw-bench: %d step(s) failed\n", g_failures);
     return g_failures == 0 ? 0 : 1;
 }

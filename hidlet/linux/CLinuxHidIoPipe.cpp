@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <time.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -50,7 +51,22 @@ private:
 
 namespace {
 
-typedef std::chrono::steady_clock Clock;
+// CLOCK_MONOTONIC_COARSE: the time of the last timer tick, read without a system call or a
+// device access; a tick or so coarse, which is nothing against a wait of 20 ms or more.
+struct CoarseClock
+{
+    typedef std::chrono::nanoseconds duration;
+    typedef duration::rep rep;
+    typedef duration::period period;
+    static constexpr bool is_steady = true;
+    typedef std::chrono::time_point<CoarseClock> time_point;
+    static time_point now()
+    {
+        timespec ts;
+        clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+        return time_point(std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec));
+    }
+};
 
 const long kMostReportsDiscarded = 1024;
 
@@ -188,39 +204,47 @@ void CLinuxHidIoPipe::markGone(const std::shared_ptr<Connection>& gone)
 
 bool CLinuxHidIoPipe::readOne(Connection& connection, unsigned char* packet, long timeout)
 {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(gapBeforeEachReportMs(timeout));
+    const long gapMs = gapBeforeEachReportMs(timeout);
+    // Wait first, then read, as a report is seldom waiting already when a read begins: one
+    // poll() and one read() per report. The coarse clock is read from memory; the precise one
+    // can cost a device access (a virtual machine's HPET), and is not needed unless a wait
+    // ends without a report.
+    const CoarseClock::time_point deadline = CoarseClock::now() + std::chrono::milliseconds(gapMs);
+    long waitMs = gapMs;
     const std::size_t reportSize = static_cast<std::size_t>(m_InputReportSize);
     for (;;) {
         if (connection.ended())
             return false;
-        // One read() takes one whole report; a larger buffer shows a report that is too long.
-        const ssize_t got = ::read(connection.device(), m_readScratch.data(), m_readScratch.size());
-        if (got >= 0) {
-            if (static_cast<std::size_t>(got) != reportSize)
-                return false;
-            std::memcpy(packet, m_readScratch.data(), reportSize);
-            return true;
-        }
-        if (errno == EINTR)
-            continue;
-        if (errno != EAGAIN)
-            return false;   // the caller tells removal from other failures
-
-        const Clock::time_point now = Clock::now();
-        if (now >= deadline)
-            return false;
-        const long long waitMs =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now + std::chrono::microseconds(999)).count();
         pollfd fds[2] = {{connection.device(), POLLIN, 0}, {connection.wake(), POLLIN, 0}};
-        const int ready = ::poll(fds, 2, static_cast<int>(std::min<long long>(waitMs, 1 << 30)));
+        const int ready = ::poll(fds, 2, static_cast<int>(std::min<long>(waitMs, INT_MAX)));
         if (ready < 0 && errno != EINTR)
             return false;
-        if (fds[1].revents != 0)
+        if (ready > 0 && fds[1].revents != 0)
             return false;   // closed or reopened meanwhile
-        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
-            errno = ENODEV;
-            return false;
+        if (ready > 0) {
+            // One read() takes one whole report; a larger buffer shows a report that is too long.
+            // A hung-up device still hands out the reports queued before its removal.
+            const ssize_t got = ::read(connection.device(), m_readScratch.data(), m_readScratch.size());
+            if (got >= 0) {
+                if (static_cast<std::size_t>(got) != reportSize)
+                    return false;
+                std::memcpy(packet, m_readScratch.data(), reportSize);
+                return true;
+            }
+            if (errno != EINTR && errno != EAGAIN)
+                return false;   // the caller tells removal from other failures
+            if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+                errno = ENODEV;
+                return false;
+            }
+        } else if (ready == 0) {
+            return false;   // the whole wait passed without a report
         }
+        // Interrupted, or woken without a report: wait for what is left of the time.
+        const CoarseClock::duration left = deadline - CoarseClock::now();
+        if (left <= CoarseClock::duration::zero())
+            return false;
+        waitMs = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count()) + 1;
     }
 }
 

@@ -23,9 +23,24 @@ public:
     void removeHidlet(AHidlet* hidlet) override;
 
 private:
+    // What a listed device was found to be, so that a device listed again (a released remote,
+    // another HID device of the machine) is not read from sysfs again while it stays.
+    struct Description
+    {
+        HidrawStamp stamp;
+        HidrawInterface hidraw;
+    };
+
+    // The device's description: the one taken before while its folder is the same, else read now.
+    // False when it is gone.
+    bool describe(const std::string& name, const std::string& key, const HidrawStamp& stamp,
+                  std::map<std::string, Description>& described, HidrawInterface* out);
+
     const LinuxRoots m_Roots;
     // Held devices keyed by the resolved sysfs path of their hidraw device.
     std::map<std::string, boost::shared_ptr<AHidlet> > m_Hidlets;
+    // The devices of the last listing, keyed the same way; those gone since are dropped.
+    std::map<std::string, Description> m_Described;
 };
 
 }}}}} // namespace quorvex::lumora::client::corvane::hidlet

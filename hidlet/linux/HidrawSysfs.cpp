@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <sstream>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -33,17 +33,19 @@ bool readFile(const std::string& path, std::string* content, std::size_t limit =
     std::string data(limit, '\0');
     std::size_t filled = 0;
     while (filled < limit) {
-        const ssize_t got = ::read(fd, &data[filled], limit - filled);
+        const std::size_t asked = limit - filled;
+        const ssize_t got = ::read(fd, &data[filled], asked);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0) {
-            if (got < 0) {
-                ::close(fd);
-                return false;
-            }
-            break;
+        if (got < 0) {
+            ::close(fd);
+            return false;
         }
         filled += static_cast<std::size_t>(got);
+        // A sysfs attribute, like a small regular file, comes whole in one read: a read that
+        // does not fill the buffer has reached the end, and asking again would only say so.
+        if (static_cast<std::size_t>(got) < asked)
+            break;
     }
     ::close(fd);
     data.resize(filled);
@@ -102,11 +104,13 @@ std::string parentOf(const std::string& path)
 // The value of one KEY= line of a uevent file; empty when it has none.
 std::string ueventValue(const std::string& uevent, const std::string& key)
 {
-    std::istringstream lines(uevent);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.compare(0, key.size() + 1, key + "=") == 0)
-            return trimmed(line.substr(key.size() + 1));
+    for (std::string::size_type line = 0; line < uevent.size();) {
+        std::string::size_type end = uevent.find('\n', line);
+        if (end == std::string::npos)
+            end = uevent.size();
+        if (end - line > key.size() && uevent.compare(line, key.size(), key) == 0 && uevent[line + key.size()] == '=')
+            return trimmed(uevent.substr(line + key.size() + 1, end - line - key.size() - 1));
+        line = end + 1;
     }
     return std::string();
 }
@@ -133,28 +137,36 @@ bool parseBluetoothAddress(const std::string& text, long* address)
     return true;
 }
 
+// A HID device's folder is named BBBB:VVVV:PPPP.NNNN (bus, vendor, product, instance, each in
+// hexadecimal), the same identity its uevent file gives.
+bool parseHidDeviceName(const std::string& name, long* bus, long* vendor, long* product)
+{
+    if (name.size() < 15 || name[4] != ':' || name[9] != ':' || name[14] != '.')
+        return false;
+    long b = 0, v = 0, p = 0;
+    if (!parseNumber(name.substr(0, 4), 16, &b) || !parseNumber(name.substr(5, 4), 16, &v) ||
+        !parseNumber(name.substr(10, 4), 16, &p))
+        return false;
+    *bus = b;
+    *vendor = v;
+    *product = p;
+    return true;
+}
+
 // HID_ID=<bus>:<vendor>:<product>, each in hexadecimal.
 bool parseHidId(const std::string& uevent, long* vendor, long* product)
 {
-    std::istringstream lines(uevent);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.compare(0, 7, "HID_ID=") != 0)
-            continue;
-        const std::string value = line.substr(7);
-        const std::string::size_type first = value.find(':');
-        const std::string::size_type second = first == std::string::npos ? first : value.find(':', first + 1);
-        if (second == std::string::npos)
-            return false;
-        long v = 0, p = 0;
-        if (!parseNumber(value.substr(first + 1, second - first - 1), 16, &v) ||
-            !parseNumber(value.substr(second + 1), 16, &p))
-            return false;
-        *vendor = v;
-        *product = p;
-        return true;
-    }
-    return false;
+    const std::string value = ueventValue(uevent, "HID_ID");
+    const std::string::size_type first = value.find(':');
+    const std::string::size_type second = first == std::string::npos ? first : value.find(':', first + 1);
+    if (second == std::string::npos)
+        return false;
+    long v = 0, p = 0;
+    if (!parseNumber(value.substr(first + 1, second - first - 1), 16, &v) || !parseNumber(value.substr(second + 1), 16, &p))
+        return false;
+    *vendor = v;
+    *product = p;
+    return true;
 }
 
 // The USB device of a HID device on USB: the HID device's parent is a USB interface (it has an
@@ -163,7 +175,11 @@ bool parseHidId(const std::string& uevent, long* vendor, long* product)
 // controller is a USB adapter further up: the adapter is not the device).
 std::string usbDeviceAbove(const std::string& sysfsRoot, const std::string& hidDevice)
 {
-    const std::string root = std::filesystem::path(sysfsRoot).lexically_normal().string();
+    const std::string root = normalisedPath(sysfsRoot);
+    // A virtual device (uhid) has no bus device above it: nothing to look for.
+    static const std::string kVirtual = "/devices/virtual/";
+    if (hidDevice.compare(0, root.size(), root) == 0 && hidDevice.compare(root.size(), kVirtual.size(), kVirtual) == 0)
+        return std::string();
     const std::string interface = parentOf(hidDevice);
     const std::string device = parentOf(interface);
     if (device.size() <= root.size() || device.compare(0, root.size(), root) != 0)
@@ -242,36 +258,85 @@ long nonUsbLocationId(const std::string& hidDevice, const std::string& uniq)
     return kInstanceLocation | instance;
 }
 
-std::string hidrawKey(const LinuxRoots& roots, const std::string& name)
+std::string normalisedPath(const std::string& path)
+{
+    const bool absolute = !path.empty() && path[0] == '/';
+    // The components kept so far, as (start, length) in path.
+    std::vector<std::pair<std::string::size_type, std::string::size_type> > kept;
+    const auto isDotDot = [&path](std::string::size_type at, std::string::size_type length) {
+        return length == 2 && path.compare(at, 2, "..") == 0;
+    };
+    for (std::string::size_type at = 0; at < path.size();) {
+        std::string::size_type end = path.find('/', at);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string::size_type length = end - at;
+        if (length == 0 || (length == 1 && path[at] == '.')) {
+            // an empty or "." component changes nothing
+        } else if (isDotDot(at, length)) {
+            if (!kept.empty() && !isDotDot(kept.back().first, kept.back().second))
+                kept.pop_back();
+            else if (!absolute)
+                kept.emplace_back(at, length);   // above a relative start: kept; above "/": "/"
+        } else {
+            kept.emplace_back(at, length);
+        }
+        at = end + 1;
+    }
+    std::string out = absolute ? "/" : "";
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        if (i > 0)
+            out += '/';
+        out.append(path, kept[i].first, kept[i].second);
+    }
+    return out.empty() ? std::string(".") : out;
+}
+
+std::string hidrawKey(const LinuxRoots& roots, const std::string& name, HidrawStamp* stamp)
 {
     // The class entry is a relative link into the device tree, whose folders are no links: one
     // readlink() resolves it, where realpath() would look at every component.
-    const std::string entry = roots.sysfs + "/class/hidraw/" + name;
+    const std::string folder = roots.sysfs + "/class/hidraw/";
+    const std::string entry = folder + name;
     char target[PATH_MAX];
     const ssize_t length = ::readlink(entry.c_str(), target, sizeof target - 1);
-    if (length <= 0)
-        return resolved(entry);
-    const std::string link(target, static_cast<std::size_t>(length));
-    const std::string joined = link[0] == '/' ? link : roots.sysfs + "/class/hidraw/" + link;
-    std::string key = std::filesystem::path(joined).lexically_normal().string();
-    while (key.size() > 1 && key.back() == '/')
-        key.pop_back();
-    return exists(key) ? key : std::string();
+    std::string key;
+    if (length <= 0) {
+        key = resolved(entry);
+    } else {
+        const std::string link(target, static_cast<std::size_t>(length));
+        key = normalisedPath(link[0] == '/' ? link : folder + link);
+    }
+    struct stat st;
+    if (key.empty() || stat(key.c_str(), &st) != 0)
+        return std::string();
+    if (stamp)
+        *stamp = HidrawStamp{st.st_dev, st.st_ino, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+    return key;
 }
 
 bool describeHidraw(const LinuxRoots& roots, const std::string& name, HidrawInterface* out)
 {
+    const std::string key = hidrawKey(roots, name);
+    return !key.empty() && describeHidrawAt(roots, name, key, out);
+}
+
+bool describeHidrawAt(const LinuxRoots& roots, const std::string& name, const std::string& key, HidrawInterface* out)
+{
     HidrawInterface hidraw;
     hidraw.name = name;
-    hidraw.key = hidrawKey(roots, name);
-    if (hidraw.key.empty())
-        return false;
+    hidraw.key = key;
     hidraw.devNode = roots.dev + "/" + name;
 
-    // The HID device holds its hidraw device in hidraw/<name>.
+    // The HID device holds its hidraw device in hidraw/<name>. Its folder's name gives its
+    // identity; its uevent file is read only where the name does not tell, or for the address
+    // of a Bluetooth device (reading a uevent file makes the kernel build the whole event).
     const std::string hidDevice = parentOf(parentOf(hidraw.key));
+    const std::string hidName = hidDevice.substr(hidDevice.find_last_of('/') + 1);
+    long bus = -1;
+    const bool named = parseHidDeviceName(hidName, &bus, &hidraw.vendorId, &hidraw.productId);
     std::string uevent;
-    if (!hidDevice.empty() && readFile(hidDevice + "/uevent", &uevent))
+    if (!hidDevice.empty() && (!named || bus == kHidBusBluetooth) && readFile(hidDevice + "/uevent", &uevent) && !named)
         parseHidId(uevent, &hidraw.vendorId, &hidraw.productId);
 
     std::string descriptor;
@@ -298,8 +363,7 @@ bool describeHidraw(const LinuxRoots& roots, const std::string& name, HidrawInte
             }
         }
     } else if (!hidDevice.empty()) {
-        hidraw.location = nonUsbLocationId(std::filesystem::path(hidDevice).filename().string(),
-                                           ueventValue(uevent, "HID_UNIQ"));
+        hidraw.location = nonUsbLocationId(hidName, ueventValue(uevent, "HID_UNIQ"));
     }
     *out = hidraw;
     return true;

@@ -50,11 +50,35 @@ struct HidrawInterface
 // The names of the hidraw devices present, sorted.
 std::vector<std::string> listHidrawNames(const LinuxRoots& roots);
 
-// The key of a hidraw device (see HidrawInterface::key); empty when it is gone.
-std::string hidrawKey(const LinuxRoots& roots, const std::string& name);
+// What the hidraw device's sysfs folder looked like when its key was taken. A device plugged in
+// again gets a new folder, and so another stamp, even where the key text could repeat.
+struct HidrawStamp
+{
+    unsigned long device = 0;
+    unsigned long inode = 0;
+    long changedSeconds = 0;
+    long changedNanoseconds = 0;
+
+    bool operator==(const HidrawStamp& other) const
+    {
+        return device == other.device && inode == other.inode && changedSeconds == other.changedSeconds &&
+               changedNanoseconds == other.changedNanoseconds;
+    }
+};
+
+// The key of a hidraw device (see HidrawInterface::key); empty when it is gone. stamp, where
+// given, receives the folder's stamp.
+std::string hidrawKey(const LinuxRoots& roots, const std::string& name, HidrawStamp* stamp = nullptr);
+
+// The path with empty, "." and ".." components folded away, as std::filesystem's
+// lexically_normal() gives it but without a trailing slash, and without its cost: the listing
+// resolves every hidraw link with it.
+std::string normalisedPath(const std::string& path);
 
 // Describes one hidraw device. False when it is gone (its sysfs entry cannot be resolved).
 bool describeHidraw(const LinuxRoots& roots, const std::string& name, HidrawInterface* out);
+// The same for a device whose key was just taken.
+bool describeHidrawAt(const LinuxRoots& roots, const std::string& name, const std::string& key, HidrawInterface* out);
 
 // The location id of a USB device: the bus number in bits 24 and up, then one nibble per port of
 // its port chain ("1.4.2"), the first at bits 20-23, going down. -1 for a bus number below 0.

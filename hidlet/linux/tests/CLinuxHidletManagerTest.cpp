@@ -1,5 +1,9 @@
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +104,35 @@ TEST_F(CLinuxHidletManagerTest, ARemovedDeviceIsListedAgainAsANewObject)
     const std::vector<Device> again = scan();
     ASSERT_EQ(1u, again.size());
     EXPECT_NE(first[0], again[0]);
+}
+
+TEST_F(CLinuxHidletManagerTest, ADeviceListedAgainKeepsItsDescriptionUntilItsFolderIsNew)
+{
+    tree.addHidraw("hidraw0", 1, 0x1234, 0x5678, remoteDescriptor(64, 64, false));
+    const std::vector<Device> first = scan();
+    ASSERT_EQ(1u, first.size());
+    const std::string key = hidlet::hidrawKey(tree.roots(), "hidraw0");
+    const std::filesystem::path hidDevice = std::filesystem::path(key).parent_path().parent_path();
+
+    // Released and listed again while it stays: what it was found to be still holds, though its
+    // descriptor can no longer be read.
+    manager.removeHidlet(first[0].get());
+    std::filesystem::remove(hidDevice / "report_descriptor");
+    const std::vector<Device> again = scan();
+    ASSERT_EQ(1u, again.size());
+    EXPECT_NE(first[0], again[0]);
+    EXPECT_EQ(0x5678, again[0]->getProductID());
+
+    // Unplugged and plugged again under the very same key, now a keyboard: its folder is a new
+    // one (the old one is held open, so its inode cannot be reused), and it is read afresh.
+    const int oldFolder = ::open(key.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(oldFolder, 0);
+    manager.removeHidlet(again[0].get());
+    tree.removeHidraw("hidraw0");
+    tree.addHidraw("hidraw0", 1, 0x1234, 0x5678, keyboardDescriptor());
+    ASSERT_EQ(key, hidlet::hidrawKey(tree.roots(), "hidraw0"));
+    EXPECT_TRUE(scan().empty());
+    ::close(oldFolder);
 }
 
 TEST_F(CLinuxHidletManagerTest, DeviceCarriesIdentityAndItsPipeTheReportSizes)

@@ -131,6 +131,30 @@ TEST(HidrawSysfsTest, ListsHidrawDevicesInNameOrderAndForgetsRemovedOnes)
     EXPECT_TRUE(hidlet::listHidrawNames(nowhere).empty());
 }
 
+TEST(HidrawSysfsTest, NormalisedPathFoldsDotsAndSlashesAsLexicallyNormalDoes)
+{
+    struct Case
+    {
+        const char* path;
+        const char* normalised;
+    };
+    const Case cases[] = {
+        {"/sys/class/hidraw/../../devices/virtual/misc/uhid/0003:1234:5678.000B/hidraw/hidraw10",
+         "/sys/devices/virtual/misc/uhid/0003:1234:5678.000B/hidraw/hidraw10"},
+        {"/tmp/t/sys/class/hidraw/../../devices/pci0000:00/usb1/1-2/1-2:1.0/0003:1234:5678.0007/hidraw/hidraw3",
+         "/tmp/t/sys/devices/pci0000:00/usb1/1-2/1-2:1.0/0003:1234:5678.0007/hidraw/hidraw3"},
+        {"/a//b/./c/", "/a/b/c"},
+        {"/a/b/../../../c", "/c"},          // above the root stays at the root
+        {"/", "/"},
+        {"sys/../../x", "../x"},            // a relative start keeps what climbs above it
+        {"./a/..", "."},
+        {"a/./b/../c", "a/c"},
+        {"/a/..b/.c", "/a/..b/.c"},         // names that only begin with dots are names
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.normalised, hidlet::normalisedPath(c.path)) << c.path;
+}
+
 TEST(HidrawSysfsTest, LocationIdPacksBusAndPortChain)
 {
     struct Case
