@@ -44,7 +44,7 @@ install)
     echo "package: $deb"
     dpkg-deb -I "$deb" | sed -n 's/^ Depends:/depends:/p'
     # lintian: warnings are listed, errors fail.
-    lintian --no-tag-display-limit "$deb" >"$state/lintian.log" 2>&1 || true
+    lintian --tag-display-limit 0 "$deb" >"$state/lintian.log" 2>&1 || true
     grep -v '^running with root' "$state/lintian.log" || true
     if grep -q '^E:' "$state/lintian.log"; then fail "lintian reports errors"; fi
     # What the package brings, and which of those paths the machine had before (shared folders
