@@ -4,7 +4,8 @@
 
 # Every installed target, so that the package needs no test, benchmark or fuzz target built.
 get_property(deliverables GLOBAL PROPERTY REMOTE_BRIDGE_DELIVERABLES)
-add_custom_target(deliverables DEPENDS ${deliverables})
+add_custom_target(deliverables)
+add_dependencies(deliverables ${deliverables})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME remote-bridge)
