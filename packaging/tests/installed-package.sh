@@ -82,8 +82,11 @@ remove)
     dpkg --purge "$package" || fail "dpkg --purge"
     rm -f "$state/installing"
     ! installed_here || fail "$package still known to dpkg after purge"
+    # A folder of the package's that is still there holds someone else's files (a browser's
+    # policy folder under /etc/chromium, say): only files, links and empty folders count.
     left=$(while read -r p; do
-        if { [ -e "$p" ] || [ -L "$p" ]; } && ! grep -qxF "$p" "$state/existed-before"; then echo "$p"; fi
+        grep -qxF "$p" "$state/existed-before" && continue
+        if [ -L "$p" ] || [ -f "$p" ] || { [ -d "$p" ] && [ -z "$(ls -A "$p")" ]; }; then echo "$p"; fi
     done <"$state/paths")
     [ -z "$left" ] || fail "left behind after purge: $left"
     echo "purged; nothing the package installed is left"
