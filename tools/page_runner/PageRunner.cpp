@@ -18,7 +18,7 @@ const char* usage()
     return "usage: page-runner [--plugin PATH] [--user-agent TEXT] [--timeout SECONDS] PAGE.js [ARG...]\n"
            "  Runs PAGE.js with embed(), console.log, setTimeout and page.args/page.env/page.exit.\n"
            "  --plugin      the plug-in to load (default: $PAGE_RUNNER_PLUGIN, else ../lib/device-plugin.so\n"
-           "                beside this program)\n"
+           "                beside this program, else ../lib/mozilla/plugins/device-plugin.so)\n"
            "  --user-agent  the browser's user agent\n"
            "  --timeout     stop after this many seconds of pending timers (default 60)\n"
            "Exit: 0 or the page's page.exit() code; 1 page error; 2 usage or load failure; 3 time limit;\n"
@@ -74,7 +74,12 @@ std::string defaultPluginPath()
     if (length <= 0)
         return "device-plugin.so";
     std::string program(self, static_cast<size_t>(length));
-    return program.substr(0, program.rfind('/')) + "/../lib/device-plugin.so";
+    const std::string folder = program.substr(0, program.rfind('/'));
+    // A build keeps the plug-in in lib/ beside bin/; an install puts it in the browsers' plug-in
+    // folder under the same prefix.
+    const std::string built = folder + "/../lib/device-plugin.so";
+    const std::string installed = folder + "/../lib/mozilla/plugins/device-plugin.so";
+    return access(built.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0 ? installed : built;
 }
 
 int runPage(const Options& options, std::ostream& out, std::ostream& err)

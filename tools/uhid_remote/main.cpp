@@ -32,9 +32,9 @@ const char kUsage[] =
     "  -q, --quiet     print only errors\n"
     "  --uhid PATH     the uhid node (default /dev/uhid)\n"
     "Example: uhid-remote 'id=remote1,vid=0x1234,pid=0x5678,reply=3,end=FF,rate=1'\n"
-    "Each remote's HID_UNIQ is its id; it has no USB device above it, so its location and\n"
-    "version read as -1 through the library. Every uhid remote has the device path \"-1\":\n"
-    "of several, the engine reaches only the first it lists.\n"
+    "Each remote's HID_UNIQ is its id; it has no USB device above it, so its version reads as\n"
+    "-1 through the library and its device path comes from its HID instance: several remotes\n"
+    "at once each have a path of their own, a new one when uhid-remote starts again.\n"
     "Keys of the description that a uhid remote cannot play (location, version, open=fail)\n"
     "are taken with a warning on stderr.\n";
 

@@ -4,6 +4,9 @@
 // origin allowed in the access cases is the one the command cases use). Environment:
 //   REMOTE_BRIDGE_HOST_MANIFESTS  the build's host manifests: <browser>/<host name>.json, naming
 //                                 the built remote-bridge-host
+//   REMOTE_BRIDGE_INSTALLED=1     instead: the extension and host of a system install (the Debian
+//                                 package), the browser finding the host's manifest where the
+//                                 install put it
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -21,12 +24,17 @@ import { REMOTES, simDescription } from './remotes.mjs';
 const here = path.dirname(fileURLToPath(import.meta.url));
 const kind = process.argv[2];
 const manifests = process.env.REMOTE_BRIDGE_HOST_MANIFESTS;
-if (!['chromium', 'firefox'].includes(kind) || !manifests) {
-  console.error('usage: REMOTE_BRIDGE_HOST_MANIFESTS=<folder> node suite.mjs chromium|firefox');
+const installed = process.env.REMOTE_BRIDGE_INSTALLED === '1';
+if (!['chromium', 'firefox'].includes(kind) || (!manifests && !installed)) {
+  console.error('usage: REMOTE_BRIDGE_HOST_MANIFESTS=<folder> | REMOTE_BRIDGE_INSTALLED=1 node suite.mjs chromium|firefox');
   process.exit(2);
 }
-const hostManifest = path.join(manifests, kind, 'org.example.remote_bridge.json');
+const SYSTEM_MANIFEST_DIRS = { chromium: '/etc/chromium/native-messaging-hosts', firefox: '/usr/lib/mozilla/native-messaging-hosts' };
+const hostManifest = installed
+  ? path.join(SYSTEM_MANIFEST_DIRS[kind], 'org.example.remote_bridge.json')
+  : path.join(manifests, kind, 'org.example.remote_bridge.json');
 const hostPath = JSON.parse(fs.readFileSync(hostManifest, 'utf8')).path;
+const extensionDir = installed ? '/usr/share/remote-bridge/extension' : path.join(here, '..', '..');
 
 // Shared by the cases: the browser, the page servers and a few helpers.
 const context = {
@@ -68,8 +76,8 @@ describe(`the extension in ${kind}`, () => {
     context.managedOrigin = `http://localhost:${new URL(context.home.origin).port}`;
     context.session = await BrowserSession.start({
       browser: kind,
-      extension: path.join(here, '..', '..'),
-      hostManifests: [hostManifest],
+      extension: extensionDir,
+      hostManifests: installed ? [] : [hostManifest],
       managed: context.managedByPolicy ? { allowedOrigins: [context.managedOrigin, 'not an origin'] } : null,
       env: { HIDLET_SIM: `@${context.simFile}`, ...sanitizerLogs(path.join(work, 'sanitizer')) },
       timeoutSeconds: 400,
