@@ -637,13 +637,13 @@ bool translateModule(const std::string& source, const std::string& path, std::st
 
 std::string resolveModulePath(const std::string& specifier, const std::string& referrer)
 {
-    std::string spec = specifier.rfind("file://", 0) == 0 ? specifier.substr(7) : specifier;
+    std::string target = specifier.rfind("file://", 0) == 0 ? specifier.substr(7) : specifier;
     std::string joined;
-    if (spec.rfind("/", 0) == 0) {
-        joined = spec;
-    } else if (spec.rfind("./", 0) == 0 || spec.rfind("../", 0) == 0) {
+    if (target.rfind("/", 0) == 0) {
+        joined = target;
+    } else if (target.rfind("./", 0) == 0 || target.rfind("../", 0) == 0) {
         const auto slash = referrer.rfind('/');
-        joined = (slash == std::string::npos ? std::string(".") : referrer.substr(0, slash)) + "/" + spec;
+        joined = (slash == std::string::npos ? std::string(".") : referrer.substr(0, slash)) + "/" + target;
     } else {
         return std::string();
     }
