@@ -14,6 +14,7 @@
 #include <limits.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
@@ -206,16 +207,28 @@ LinuxRoots LinuxRoots::fromEnvironment()
 std::vector<std::string> listHidrawNames(const LinuxRoots& roots)
 {
     std::vector<std::string> names;
+    for (const HidrawEntry& entry : listHidrawEntries(roots).entries)
+        names.push_back(entry.name);
+    return names;
+}
+
+HidrawListing listHidrawEntries(const LinuxRoots& roots)
+{
+    const unsigned long kSysfsMagic = 0x62656572;
+    HidrawListing listing;
     DIR* dir = opendir((roots.sysfs + "/class/hidraw").c_str());
     if (!dir)
-        return names;
+        return listing;
+    struct statfs fs;
+    listing.onSysfs = fstatfs(dirfd(dir), &fs) == 0 && static_cast<unsigned long>(fs.f_type) == kSysfsMagic;
     while (const dirent* entry = readdir(dir)) {
         if (std::strncmp(entry->d_name, "hidraw", 6) == 0)
-            names.push_back(entry->d_name);
+            listing.entries.push_back(HidrawEntry{entry->d_name, static_cast<unsigned long>(entry->d_ino)});
     }
     closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
+    std::sort(listing.entries.begin(), listing.entries.end(),
+              [](const HidrawEntry& a, const HidrawEntry& b) { return a.name < b.name; });
+    return listing;
 }
 
 long usbLocationId(long busNumber, const std::string& portChain)
@@ -292,21 +305,24 @@ std::string normalisedPath(const std::string& path)
     return out.empty() ? std::string(".") : out;
 }
 
-std::string hidrawKey(const LinuxRoots& roots, const std::string& name, HidrawStamp* stamp)
+std::string hidrawLinkKey(const LinuxRoots& roots, const std::string& name)
 {
     // The class entry is a relative link into the device tree, whose folders are no links: one
     // readlink() resolves it, where realpath() would look at every component.
     const std::string folder = roots.sysfs + "/class/hidraw/";
-    const std::string entry = folder + name;
     char target[PATH_MAX];
-    const ssize_t length = ::readlink(entry.c_str(), target, sizeof target - 1);
-    std::string key;
-    if (length <= 0) {
-        key = resolved(entry);
-    } else {
-        const std::string link(target, static_cast<std::size_t>(length));
-        key = normalisedPath(link[0] == '/' ? link : folder + link);
-    }
+    const ssize_t length = ::readlink((folder + name).c_str(), target, sizeof target - 1);
+    if (length <= 0)
+        return std::string();
+    const std::string link(target, static_cast<std::size_t>(length));
+    return normalisedPath(link[0] == '/' ? link : folder + link);
+}
+
+std::string hidrawKey(const LinuxRoots& roots, const std::string& name, HidrawStamp* stamp)
+{
+    std::string key = hidrawLinkKey(roots, name);
+    if (key.empty())
+        key = resolved(roots.sysfs + "/class/hidraw/" + name);   // an entry that is no link
     struct stat st;
     if (key.empty() || stat(key.c_str(), &st) != 0)
         return std::string();
