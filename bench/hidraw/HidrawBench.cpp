@@ -246,6 +246,7 @@ void longAnswer(int runs)
     unsigned char request[64] = {0x42};
     unsigned char report[64];
     double apiMs = 0, peerMs = 0, pollingMs = 0, firstMs = 0;
+    int pollingLost = 0;
     for (int run = 0; run < runs; ++run) {
         hidlet::OpenChannel(remote.pipe);
         Clock::time_point start = Clock::now();
@@ -285,8 +286,9 @@ void longAnswer(int runs)
         for (int i = 0; i < reports && sleepPollingRead(fd, report, 1000); ++i)
             ++got;
         pollingMs += usSince(start) / 1000;
-        if (got != reports)
-            failed("sleep-polling read " + std::to_string(got) + " of " + std::to_string(reports) + " reports");
+        // The baseline's own weakness, not a failed step: a sleep stretched past the kernel's queue
+        // of 64 reports (a busy machine) loses the oldest ones.
+        pollingLost += reports - got;
         close(fd);
     }
     apiMs /= runs;
@@ -295,7 +297,8 @@ void longAnswer(int runs)
     std::printf("  token API (poll() wait):       %7.1f ms, %.2f x the remote's time (first report after %.2f ms)\n",
                 apiMs, apiMs / reports, firstMs / runs);
     std::printf("  hidapi (hid_read_timeout):     %7.1f ms, %.2f x the remote's time\n", peerMs, peerMs / reports);
-    std::printf("  sleep-polling read (10 ms):    %7.1f ms, %.2f x the remote's time\n", pollingMs, pollingMs / reports);
+    std::printf("  sleep-polling read (10 ms):    %7.1f ms, %.2f x the remote's time", pollingMs, pollingMs / reports);
+    std::printf(pollingLost > 0 ? " (lost %d of %d reports)\n" : "\n", pollingLost, reports * runs);
     std::printf("  goal: within 10%% of the remote's time: %s (hidapi: %s, the sleep-polling read: %s)\n",
                 verdict(apiMs / reports <= 1.10), verdict(peerMs / reports <= 1.10),
                 verdict(pollingMs / reports <= 1.10));
