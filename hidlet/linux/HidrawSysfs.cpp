@@ -31,26 +31,27 @@ bool readFile(const std::string& path, std::string* content, std::size_t limit =
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    std::string data(limit, '\0');
-    std::size_t filled = 0;
-    while (filled < limit) {
-        const std::size_t asked = limit - filled;
-        const ssize_t got = ::read(fd, &data[filled], asked);
+    // Read through a buffer on the stack: sysfs files are a few bytes, and a string of the
+    // limit's size, filled only to be cut again, would cost more than the read.
+    char chunk[4096];
+    std::string data;
+    while (data.size() < limit) {
+        const std::size_t asked = std::min(sizeof chunk, limit - data.size());
+        const ssize_t got = ::read(fd, chunk, asked);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
             ::close(fd);
             return false;
         }
-        filled += static_cast<std::size_t>(got);
+        data.append(chunk, static_cast<std::size_t>(got));
         // A sysfs attribute, like a small regular file, comes whole in one read: a read that
         // does not fill the buffer has reached the end, and asking again would only say so.
         if (static_cast<std::size_t>(got) < asked)
             break;
     }
     ::close(fd);
-    data.resize(filled);
-    *content = data;
+    content->swap(data);
     return true;
 }
 
