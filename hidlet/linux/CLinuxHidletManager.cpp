@@ -18,14 +18,14 @@ bool CLinuxHidletManager::describe(const std::string& name, const std::string& k
     std::map<std::string, Description>::const_iterator known = m_Described.find(key);
     if (known != m_Described.end() && known->second.stamp == stamp && known->second.hidraw.name == name) {
         *out = known->second.hidraw;
-        described[key] = known->second;
+        described.emplace(key, known->second);
         return true;
     }
     if (!describeHidrawAt(m_Roots, name, key, out))
         return false;
     // Only a complete description is kept: one whose reads failed is taken again next time.
     if (out->descriptorRead && out->vendorId >= 0 && out->productId >= 0)
-        described[key] = Description{stamp, *out};
+        described.emplace(key, Description{stamp, *out});
     return true;
 }
 

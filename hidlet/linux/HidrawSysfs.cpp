@@ -277,6 +277,7 @@ std::string normalisedPath(const std::string& path)
     const bool absolute = !path.empty() && path[0] == '/';
     // The components kept so far, as (start, length) in path.
     std::vector<std::pair<std::string::size_type, std::string::size_type> > kept;
+    kept.reserve(16);   // a sysfs path has about a dozen components
     const auto isDotDot = [&path](std::string::size_type at, std::string::size_type length) {
         return length == 2 && path.compare(at, 2, "..") == 0;
     };
@@ -298,6 +299,7 @@ std::string normalisedPath(const std::string& path)
         at = end + 1;
     }
     std::string out = absolute ? "/" : "";
+    out.reserve(path.size());
     for (std::size_t i = 0; i < kept.size(); ++i) {
         if (i > 0)
             out += '/';
@@ -310,13 +312,20 @@ std::string hidrawLinkKey(const LinuxRoots& roots, const std::string& name)
 {
     // The class entry is a relative link into the device tree, whose folders are no links: one
     // readlink() resolves it, where realpath() would look at every component.
-    const std::string folder = roots.sysfs + "/class/hidraw/";
+    std::string path = roots.sysfs;
+    path.reserve(roots.sysfs.size() + 16 + name.size() + PATH_MAX / 16);
+    path += "/class/hidraw/";
+    const std::string::size_type folder = path.size();
+    path += name;
     char target[PATH_MAX];
-    const ssize_t length = ::readlink((folder + name).c_str(), target, sizeof target - 1);
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
     if (length <= 0)
         return std::string();
-    const std::string link(target, static_cast<std::size_t>(length));
-    return normalisedPath(link[0] == '/' ? link : folder + link);
+    if (target[0] == '/')
+        return normalisedPath(std::string(target, static_cast<std::size_t>(length)));
+    path.resize(folder);
+    path.append(target, static_cast<std::size_t>(length));
+    return normalisedPath(path);
 }
 
 std::string hidrawKey(const LinuxRoots& roots, const std::string& name, HidrawStamp* stamp)
@@ -382,7 +391,7 @@ bool describeHidrawAt(const LinuxRoots& roots, const std::string& name, const st
     } else if (!hidDevice.empty()) {
         hidraw.location = nonUsbLocationId(hidName, ueventValue(uevent, "HID_UNIQ"));
     }
-    *out = hidraw;
+    *out = std::move(hidraw);
     return true;
 }
 
