@@ -588,9 +588,12 @@ int main(int argc, char** argv)
     }
     // The VM reads programs from a shared folder of the host: a page of code or data fetched
     // from there in the middle of a timed step costs a millisecond or so. Everything mapped
-    // now and later stays in memory.
+    // now and later stays in memory; not under a sanitizer, whose shadow memory is terabytes of
+    // address space (and whose figures mean nothing anyway).
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     if (mlockall(MCL_CURRENT | MCL_FUTURE) != 0)
         std::fprintf(stderr, "hidraw-bench: mlockall failed (%s); page faults may show in the figures\n", std::strerror(errno));
+#endif
     if (!HidapiPeer::start()) {
         std::fprintf(stderr, "hidraw-bench: hid_init failed\n");
         return 1;
