@@ -250,6 +250,17 @@ bool CLinuxHidIoPipe::readOne(Connection& connection, unsigned char* packet, lon
 
 bool CLinuxHidIoPipe::readMultiplePackets(const std::vector<unsigned char*>& packets, long* count, long timeout)
 {
+    return readPackets(packets.data(), packets.size(), count, timeout);
+}
+
+bool CLinuxHidIoPipe::readPacket(unsigned char* packet, long timeout)
+{
+    long count = 0;
+    return readPackets(&packet, 1, &count, timeout) && count == 1;
+}
+
+bool CLinuxHidIoPipe::readPackets(unsigned char* const* packets, std::size_t number, long* count, long timeout)
+{
     std::lock_guard<std::mutex> oneReader(m_readers);
     if (count)
         *count = 0;
@@ -258,11 +269,11 @@ bool CLinuxHidIoPipe::readMultiplePackets(const std::vector<unsigned char*>& pac
         return false;
     m_readScratch.resize(static_cast<std::size_t>(m_InputReportSize) + 1);
     long filled = 0;
-    for (unsigned char* packet : packets) {
+    for (std::size_t i = 0; i < number; ++i) {
         errno = 0;
-        if (!packet)
+        if (!packets[i])
             return false;
-        if (!readOne(*open, packet, timeout)) {
+        if (!readOne(*open, packets[i], timeout)) {
             if (deviceGone(errno))
                 markGone(open);
             return false;
@@ -279,7 +290,8 @@ bool CLinuxHidIoPipe::writeOne(Connection& connection, const unsigned char* pack
     std::size_t length = static_cast<std::size_t>(m_OutputReportSize);
     if (!m_OutputNumbered) {
         // hidraw takes the report number first; 0 stands for an unnumbered report.
-        m_writeScratch.assign(length + 1, 0);
+        m_writeScratch.resize(length + 1);
+        m_writeScratch[0] = 0;
         std::memcpy(m_writeScratch.data() + 1, packet, length);
         report = m_writeScratch.data();
         length += 1;
@@ -295,11 +307,19 @@ bool CLinuxHidIoPipe::writeOne(Connection& connection, const unsigned char* pack
 
 bool CLinuxHidIoPipe::writeMultiplePackets(const std::vector<unsigned char*>& packets)
 {
+    return writePackets(packets.data(), packets.size());
+}
+
+bool CLinuxHidIoPipe::writePacket(unsigned char* packet) { return writePackets(&packet, 1); }
+
+bool CLinuxHidIoPipe::writePackets(unsigned char* const* packets, std::size_t number)
+{
     std::lock_guard<std::mutex> oneWriter(m_writers);
     const std::shared_ptr<Connection> open = connection();
     if (!open || open->ended())
         return false;
-    for (unsigned char* packet : packets) {
+    for (std::size_t i = 0; i < number; ++i) {
+        const unsigned char* packet = packets[i];
         errno = 0;
         if (!packet || open->ended())
             return false;

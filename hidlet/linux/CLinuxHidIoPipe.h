@@ -30,6 +30,8 @@ public:
     long getOutputReportSize() const override { return m_OutputReportSize; }
     bool readMultiplePackets(const std::vector<unsigned char*>& packets, long* count, long timeout) override;
     bool writeMultiplePackets(const std::vector<unsigned char*>& packets) override;
+    bool readPacket(unsigned char* packet, long timeout) override;
+    bool writePacket(unsigned char* packet) override;
     void close() override;
     bool isOpen() override;
     long discardInput() override;
@@ -40,6 +42,8 @@ private:
     std::shared_ptr<Connection> connection();
     // The device went away under an open connection: the pipe is no longer open.
     void markGone(const std::shared_ptr<Connection>& gone);
+    bool readPackets(unsigned char* const* packets, std::size_t number, long* count, long timeout);
+    bool writePackets(unsigned char* const* packets, std::size_t number);
     bool readOne(Connection& connection, unsigned char* packet, long timeout);
     bool writeOne(Connection& connection, const unsigned char* packet);
 

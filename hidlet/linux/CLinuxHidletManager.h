@@ -31,6 +31,18 @@ private:
         HidrawInterface hidraw;
     };
 
+    // A listed name's key and stamp, and the inode number of its class link they were taken for.
+    struct Link
+    {
+        unsigned long inode = 0;
+        std::string key;
+        HidrawStamp stamp;
+    };
+
+    // The key and stamp of a listed entry: on sysfs those of the last listing while the link is
+    // the same one, else taken now (empty key: gone).
+    Link linkOf(const HidrawListing& listing, const HidrawEntry& entry) const;
+
     // The device's description: the one taken before while its folder is the same, else read now.
     // False when it is gone.
     bool describe(const std::string& name, const std::string& key, const HidrawStamp& stamp,
@@ -41,6 +53,8 @@ private:
     std::map<std::string, boost::shared_ptr<AHidlet> > m_Hidlets;
     // The devices of the last listing, keyed the same way; those gone since are dropped.
     std::map<std::string, Description> m_Described;
+    // The links of the last listing by name.
+    std::map<std::string, Link> m_Links;
 };
 
 }}}}} // namespace quorvex::lumora::client::corvane::hidlet

@@ -14,6 +14,7 @@
 #include <limits.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
@@ -30,26 +31,27 @@ bool readFile(const std::string& path, std::string* content, std::size_t limit =
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    std::string data(limit, '\0');
-    std::size_t filled = 0;
-    while (filled < limit) {
-        const std::size_t asked = limit - filled;
-        const ssize_t got = ::read(fd, &data[filled], asked);
+    // Read through a buffer on the stack: sysfs files are a few bytes, and a string of the
+    // limit's size, filled only to be cut again, would cost more than the read.
+    char chunk[4096];
+    std::string data;
+    while (data.size() < limit) {
+        const std::size_t asked = std::min(sizeof chunk, limit - data.size());
+        const ssize_t got = ::read(fd, chunk, asked);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
             ::close(fd);
             return false;
         }
-        filled += static_cast<std::size_t>(got);
+        data.append(chunk, static_cast<std::size_t>(got));
         // A sysfs attribute, like a small regular file, comes whole in one read: a read that
         // does not fill the buffer has reached the end, and asking again would only say so.
         if (static_cast<std::size_t>(got) < asked)
             break;
     }
     ::close(fd);
-    data.resize(filled);
-    *content = data;
+    content->swap(data);
     return true;
 }
 
@@ -206,16 +208,28 @@ LinuxRoots LinuxRoots::fromEnvironment()
 std::vector<std::string> listHidrawNames(const LinuxRoots& roots)
 {
     std::vector<std::string> names;
+    for (const HidrawEntry& entry : listHidrawEntries(roots).entries)
+        names.push_back(entry.name);
+    return names;
+}
+
+HidrawListing listHidrawEntries(const LinuxRoots& roots)
+{
+    const unsigned long kSysfsMagic = 0x62656572;
+    HidrawListing listing;
     DIR* dir = opendir((roots.sysfs + "/class/hidraw").c_str());
     if (!dir)
-        return names;
+        return listing;
+    struct statfs fs;
+    listing.onSysfs = fstatfs(dirfd(dir), &fs) == 0 && static_cast<unsigned long>(fs.f_type) == kSysfsMagic;
     while (const dirent* entry = readdir(dir)) {
         if (std::strncmp(entry->d_name, "hidraw", 6) == 0)
-            names.push_back(entry->d_name);
+            listing.entries.push_back(HidrawEntry{entry->d_name, static_cast<unsigned long>(entry->d_ino)});
     }
     closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
+    std::sort(listing.entries.begin(), listing.entries.end(),
+              [](const HidrawEntry& a, const HidrawEntry& b) { return a.name < b.name; });
+    return listing;
 }
 
 long usbLocationId(long busNumber, const std::string& portChain)
@@ -263,6 +277,7 @@ std::string normalisedPath(const std::string& path)
     const bool absolute = !path.empty() && path[0] == '/';
     // The components kept so far, as (start, length) in path.
     std::vector<std::pair<std::string::size_type, std::string::size_type> > kept;
+    kept.reserve(16);   // a sysfs path has about a dozen components
     const auto isDotDot = [&path](std::string::size_type at, std::string::size_type length) {
         return length == 2 && path.compare(at, 2, "..") == 0;
     };
@@ -284,6 +299,7 @@ std::string normalisedPath(const std::string& path)
         at = end + 1;
     }
     std::string out = absolute ? "/" : "";
+    out.reserve(path.size());
     for (std::size_t i = 0; i < kept.size(); ++i) {
         if (i > 0)
             out += '/';
@@ -292,21 +308,31 @@ std::string normalisedPath(const std::string& path)
     return out.empty() ? std::string(".") : out;
 }
 
-std::string hidrawKey(const LinuxRoots& roots, const std::string& name, HidrawStamp* stamp)
+std::string hidrawLinkKey(const LinuxRoots& roots, const std::string& name)
 {
     // The class entry is a relative link into the device tree, whose folders are no links: one
     // readlink() resolves it, where realpath() would look at every component.
-    const std::string folder = roots.sysfs + "/class/hidraw/";
-    const std::string entry = folder + name;
+    std::string path = roots.sysfs;
+    path.reserve(roots.sysfs.size() + 16 + name.size() + PATH_MAX / 16);
+    path += "/class/hidraw/";
+    const std::string::size_type folder = path.size();
+    path += name;
     char target[PATH_MAX];
-    const ssize_t length = ::readlink(entry.c_str(), target, sizeof target - 1);
-    std::string key;
-    if (length <= 0) {
-        key = resolved(entry);
-    } else {
-        const std::string link(target, static_cast<std::size_t>(length));
-        key = normalisedPath(link[0] == '/' ? link : folder + link);
-    }
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+    if (length <= 0)
+        return std::string();
+    if (target[0] == '/')
+        return normalisedPath(std::string(target, static_cast<std::size_t>(length)));
+    path.resize(folder);
+    path.append(target, static_cast<std::size_t>(length));
+    return normalisedPath(path);
+}
+
+std::string hidrawKey(const LinuxRoots& roots, const std::string& name, HidrawStamp* stamp)
+{
+    std::string key = hidrawLinkKey(roots, name);
+    if (key.empty())
+        key = resolved(roots.sysfs + "/class/hidraw/" + name);   // an entry that is no link
     struct stat st;
     if (key.empty() || stat(key.c_str(), &st) != 0)
         return std::string();
@@ -365,7 +391,7 @@ bool describeHidrawAt(const LinuxRoots& roots, const std::string& name, const st
     } else if (!hidDevice.empty()) {
         hidraw.location = nonUsbLocationId(hidName, ueventValue(uevent, "HID_UNIQ"));
     }
-    *out = hidraw;
+    *out = std::move(hidraw);
     return true;
 }
 

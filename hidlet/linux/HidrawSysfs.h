@@ -50,6 +50,24 @@ struct HidrawInterface
 // The names of the hidraw devices present, sorted.
 std::vector<std::string> listHidrawNames(const LinuxRoots& roots);
 
+// One entry of the hidraw class folder: the device's name and the inode number of its link.
+struct HidrawEntry
+{
+    std::string name;
+    unsigned long linkInode = 0;
+};
+
+// The class folder as one read of it finds it, sorted by name. On sysfs (onSysfs) an inode
+// number belongs to one link for as long as the system runs: a device that takes the name of a
+// removed one comes with a link of its own and another number, so a name listed again with the
+// same number is the same device. Elsewhere (a fabricated tree) numbers can be reused.
+struct HidrawListing
+{
+    std::vector<HidrawEntry> entries;
+    bool onSysfs = false;
+};
+HidrawListing listHidrawEntries(const LinuxRoots& roots);
+
 // What the hidraw device's sysfs folder looked like when its key was taken. A device plugged in
 // again gets a new folder, and so another stamp, even where the key text could repeat.
 struct HidrawStamp
@@ -69,6 +87,9 @@ struct HidrawStamp
 // The key of a hidraw device (see HidrawInterface::key); empty when it is gone. stamp, where
 // given, receives the folder's stamp.
 std::string hidrawKey(const LinuxRoots& roots, const std::string& name, HidrawStamp* stamp = nullptr);
+// The key as the device's class link names it, without looking at the folder it names: one
+// readlink(). Empty when there is no such link.
+std::string hidrawLinkKey(const LinuxRoots& roots, const std::string& name);
 
 // The path with empty, "." and ".." components folded away, as std::filesystem's
 // lexically_normal() gives it but without a trailing slash, and without its cost: the listing

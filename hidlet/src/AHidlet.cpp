@@ -13,6 +13,14 @@ bool AHidlet::isSupportedType(long vendorId, long productId)
     return false;
 }
 
+bool AIoPipe::readPacket(unsigned char* packet, long timeout)
+{
+    long count = 0;
+    return readMultiplePackets(std::vector<unsigned char*>(1, packet), &count, timeout) && count == 1;
+}
+
+bool AIoPipe::writePacket(unsigned char* packet) { return writeMultiplePackets(std::vector<unsigned char*>(1, packet)); }
+
 long AIoPipe::getReadPacketTimeout(long packets) { return 2000 + 100 * packets; }
 
 }}}}} // namespace quorvex::lumora::client::corvane::hidlet

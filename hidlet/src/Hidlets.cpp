@@ -281,8 +281,7 @@ long Read(long pipeToken, unsigned char* buffer, long length, long timeout)
         const bool direct = buffer && length >= size;
         std::vector<unsigned char> scratch(direct ? 0 : size);
         unsigned char* target = direct ? buffer : scratch.data();
-        long count = 0;
-        if (!pipe->readMultiplePackets(std::vector<unsigned char*>(1, target), &count, timeout) || count != 1)
+        if (!pipe->readPacket(target, timeout))
             return ResponseRepository::USBLIB_READ_TIMEOUT;
         if (!direct && buffer && length > 0)
             std::memcpy(buffer, scratch.data(), static_cast<size_t>(std::min(length, size)));
@@ -300,10 +299,9 @@ long Read(long pipeToken, unsigned char* buffer, long length, long /*size*/, lon
     // One report is read whatever the caller's size says, so the scratch buffer holds exactly one.
     const long reportSize = std::max(pipe->getInputReportSize(), 0L);
     std::vector<unsigned char> scratch(static_cast<size_t>(reportSize));
-    long count = 0;
     bool read = false;
     try {
-        read = pipe->readMultiplePackets(std::vector<unsigned char*>(1, scratch.data()), &count, timeout) && count == 1;
+        read = pipe->readPacket(scratch.data(), timeout);
     } catch (...) {
         read = false;
     }
@@ -337,9 +335,8 @@ long Write(long pipeToken, unsigned char* data, long length)
             if (data && length > 0)
                 std::memcpy(padded.data(), data, static_cast<size_t>(length));
         }
-        const std::vector<unsigned char*> packets(1, direct ? data : padded.data());
-        return pipe->writeMultiplePackets(packets) ? ResponseRepository::SUCCESS
-                                                   : ResponseRepository::USBLIB_WRITE_ERROR_IOPIPE;
+        return pipe->writePacket(direct ? data : padded.data()) ? ResponseRepository::SUCCESS
+                                                                 : ResponseRepository::USBLIB_WRITE_ERROR_IOPIPE;
     } catch (...) {
         logUnexpectedWriteError(__LINE__);
         return ResponseRepository::USBLIB_WRITE_ERROR_UNKNOWN;
@@ -360,7 +357,7 @@ void Write(long pipeToken, unsigned char* data, long start, long length)
     if (start < reportSize && length > 0)
         std::memcpy(packet.data() + start, data, static_cast<size_t>(std::min(length, reportSize - start)));
     try {
-        pipe->writeMultiplePackets(std::vector<unsigned char*>(1, packet.data()));
+        pipe->writePacket(packet.data());
     } catch (...) {
     }
 }

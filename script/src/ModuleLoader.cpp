@@ -4,10 +4,9 @@
 #include "script/ModuleLoader.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 
+#include "script/FileText.h"
 #include "script/JsString.h"
 #include "script/ScriptValues.h"
 
@@ -129,17 +128,6 @@ const char* const kLoaderSource = R"JS((function (host) {
   return (source, path) => create(path, host.translate(source, path)).start().promise.then(() => undefined);
 }))JS";
 
-bool readFile(const std::string& path, std::string& content)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream buffer;
-    buffer << file.rdbuf();
-    content = buffer.str();
-    return true;
-}
-
 std::string stringArgument(JSContextRef ctx, size_t count, const JSValueRef arguments[], size_t index)
 {
     return index < count && JSValueIsString(ctx, arguments[index]) ? textOf(ctx, arguments[index]) : std::string();
@@ -175,7 +163,7 @@ JSValueRef hostRead(JSContextRef ctx, JSObjectRef, JSObjectRef, size_t count, co
 {
     const std::string path = stringArgument(ctx, count, arguments, 0);
     std::string source;
-    if (!readFile(path, source)) {
+    if (!readFileText(path, source)) {
         *exception = makeError(ctx, "Error", "cannot read module " + path);
         return JSValueMakeUndefined(ctx);
     }

@@ -40,6 +40,11 @@ public:
     // nobody waits for any more); returns how many. Reports still on their way are not waited for.
     virtual long discardInput() = 0;
 
+    // One report, as readMultiplePackets() and writeMultiplePackets() with a single buffer. A
+    // pipe that moves one report per call overrides these to skip building the list of one.
+    virtual bool readPacket(unsigned char* packet, long timeout);
+    virtual bool writePacket(unsigned char* packet);
+
     // The read time-out (ms) that allows for the given number of reports: 2000 + 100 per report.
     HIDLET_API static long getReadPacketTimeout(long packets);
 };

@@ -1,5 +1,7 @@
 #include <string>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "FakeSysfs.h"
@@ -129,6 +131,27 @@ TEST(HidrawSysfsTest, ListsHidrawDevicesInNameOrderAndForgetsRemovedOnes)
     hidlet::LinuxRoots nowhere;
     nowhere.sysfs = "/nonexistent-sysfs";
     EXPECT_TRUE(hidlet::listHidrawNames(nowhere).empty());
+}
+
+// A listed link's number stands for the device only where the tree is sysfs; a fabricated tree
+// (whose file system may give a removed link's number to the next one) is never taken for it.
+TEST(HidrawSysfsTest, ListedEntriesCarryTheirLinksInodeAndSayWhetherTheTreeIsSysfs)
+{
+    FakeSysfs tree;
+    tree.addHidraw("hidraw1", 1, 1, 1, keyboardDescriptor());
+    const hidlet::HidrawListing listing = hidlet::listHidrawEntries(tree.roots());
+    ASSERT_EQ(1u, listing.entries.size());
+    EXPECT_EQ("hidraw1", listing.entries[0].name);
+    struct stat link;
+    ASSERT_EQ(0, lstat((tree.roots().sysfs + "/class/hidraw/hidraw1").c_str(), &link));
+    EXPECT_EQ(static_cast<unsigned long>(link.st_ino), listing.entries[0].linkInode);
+    EXPECT_FALSE(listing.onSysfs);
+
+    hidlet::LinuxRoots machine;
+    struct stat classFolder;
+    if (stat((machine.sysfs + "/class/hidraw").c_str(), &classFolder) == 0) {
+        EXPECT_TRUE(hidlet::listHidrawEntries(machine).onSysfs);
+    }
 }
 
 TEST(HidrawSysfsTest, NormalisedPathFoldsDotsAndSlashesAsLexicallyNormalDoes)

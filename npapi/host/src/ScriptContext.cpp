@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <ostream>
 #include <sstream>
@@ -11,6 +10,7 @@
 #include <JavaScriptCore/JavaScript.h>
 
 #include "ObjectBinding.h"
+#include "script/FileText.h"
 #include "script/JsString.h"
 #include "script/ModuleLoader.h"
 #include "script/ScriptValues.h"
@@ -21,17 +21,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using script::JsString;
-
-bool readFile(const std::string& path, std::string& content)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream buffer;
-    buffer << file.rdbuf();
-    content = buffer.str();
-    return true;
-}
 
 std::string directoryOf(const std::string& path)
 {
@@ -312,7 +301,7 @@ JSValueRef ScriptContext::Impl::loadScript(JSContextRef ctx, JSObjectRef, JSObje
         count > 0 && JSValueIsString(ctx, arguments[0]) ? script::textOf(ctx, arguments[0]) : std::string();
     const std::string fullPath = !path.empty() && path[0] == '/' ? path : impl.baseDirectory + "/" + path;
     std::string source;
-    if (!readFile(fullPath, source)) {
+    if (!script::readFileText(fullPath, source)) {
         *exception = script::makeError(ctx, "Error", "cannot read " + fullPath);
         return JSValueMakeUndefined(ctx);
     }
@@ -405,7 +394,7 @@ std::string ScriptContext::evaluate(const std::string& code)
 bool ScriptContext::runFile(const std::string& path)
 {
     std::string source;
-    if (!readFile(path, source)) {
+    if (!script::readFileText(path, source)) {
         impl_->err << "error: cannot read " << path << '\n';
         ++impl_->uncaughtErrors;
         return false;

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -61,9 +60,13 @@ TEST(DemoPageVm, DrivesEachOfTwoUhidRemotesByItsOwnDevicePath)
 
     const std::string listing = runExample("list_remotes.js", {});
     std::set<std::string> paths;
-    const std::regex device("device_id=([0-9]+)");
-    for (std::sregex_iterator it(listing.begin(), listing.end(), device), end; it != end; ++it)
-        paths.insert((*it)[1]);
+    const std::string key = "device_id=";
+    for (std::string::size_type at = listing.find(key); at != std::string::npos; at = listing.find(key, at)) {
+        at += key.size();
+        const std::string::size_type end = listing.find_first_not_of("0123456789", at);
+        if (end != at)
+            paths.insert(listing.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    }
     ASSERT_EQ(2u, paths.size()) << listing;
 
     // Each path reaches its own remote, twice over: one answers three reports and the end packet,

@@ -264,6 +264,35 @@ TEST_P(HidrawVmTest, ARemotePluggedAgainIsANewDeviceAndItsOldPipeStaysClosed)
     EXPECT_TRUE(hidlet::OpenChannel(fresh.pipe));
 }
 
+// The kernel gives a removed device's hidrawN to the next device plugged in. The newcomer must
+// be listed as itself (its own path and report sizes), never as the device listed before under
+// that name.
+TEST_P(HidrawVmTest, ANewcomerUnderARemovedRemotesNameIsListedAsItself)
+{
+    std::string name, oldPath;
+    {
+        UhidRemoteProcess before("id=before,in=32,out=32", numbered(), {"before"});
+        ASSERT_TRUE(before.ready());
+        name = UhidRemoteProcess::hidrawOf("before");
+        const std::vector<long> listed = listDevices();
+        ASSERT_EQ(1u, listed.size());
+        OpenRemote remote(listed[0]);
+        oldPath = hidlet::GetHidletPath(remote.device);
+        EXPECT_EQ(32, remote.inputSize());
+    }
+    // Not listed in between: the next listing meets the newcomer where it listed the other one.
+    UhidRemoteProcess after("id=after,in=16,out=8", numbered(), {"after"});
+    ASSERT_TRUE(after.ready());
+    ASSERT_EQ(name, UhidRemoteProcess::hidrawOf("after")) << "the newcomer did not take the removed remote's name";
+    const std::vector<long> listed = listDevices();
+    ASSERT_EQ(1u, listed.size());
+    OpenRemote remote(listed[0]);
+    EXPECT_NE(oldPath, hidlet::GetHidletPath(remote.device));
+    EXPECT_EQ(16, remote.inputSize());
+    EXPECT_EQ(8, remote.outputSize());
+    EXPECT_TRUE(hidlet::OpenChannel(remote.pipe));
+}
+
 INSTANTIATE_TEST_SUITE_P(Reports, HidrawVmTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "Numbered" : "Unnumbered");
