@@ -200,7 +200,9 @@ TEST_F(TokenApi, TokensThatAreNotAttachedAreAnsweredAsNotFound)
     // A pipe token is attached only through its attached device: the listed device's own pipe
     // stays detached while the device is.
     h::AttachDevice(listed);
-    const long pipe = pipesOf(listed).at(0);
+    const std::vector<long> pipes = pipesOf(listed);
+    ASSERT_FALSE(pipes.empty());
+    const long pipe = pipes[0];
     h::DetachDevice(listed);
     h::AttachChannel(listed, pipe);
     EXPECT_EQ(0, h::GetInputPacketSize(pipe));
@@ -240,7 +242,9 @@ TEST_F(TokenApi, PipeThatIsNotOpenFailsTransfersInsteadOfPretending)
     const long device = list().at(0);
     h::AttachDevice(device);
     m_devices.push_back(device);
-    const long pipe = pipesOf(device).at(0);
+    const std::vector<long> pipes = pipesOf(device);
+    ASSERT_FALSE(pipes.empty());
+    const long pipe = pipes[0];
     h::AttachChannel(device, pipe);
     m_pipes.push_back(pipe);
 

@@ -154,6 +154,7 @@ TEST_P(HidrawVmTest, ReadsEveryReportOfAMultiReportAnswerInOrder)
     OpenRemote& remote = opened();
 
     std::vector<unsigned char> request = pattern(remote.outputSize(), 0x10);
+    ASSERT_FALSE(request.empty());
     ASSERT_EQ(kSuccess, hidlet::Write(remote.pipe, request.data(), static_cast<long>(request.size())));
     std::vector<unsigned char> report(static_cast<std::size_t>(remote.inputSize()));
     for (int k = 0; k < 5; ++k) {
