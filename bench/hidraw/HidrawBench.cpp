@@ -221,6 +221,19 @@ void roundTrips(int blocks, int rounds)
     printAgainstHidapi("token API round trip", a.median, h.median, 1.05, "within 5% of hidapi");
 }
 
+// hidapi sends the request and reads an answer of that many reports, each within a second.
+void hidapiAnswer(HidapiPeer& hidapi, const unsigned char* request, int reports)
+{
+    if (!hidapi.write(request))
+        failed("hidapi write");
+    unsigned char report[64];
+    int got = 0;
+    while (got < reports && hidapi.read(report, 1000))
+        ++got;
+    if (got != reports)
+        failed("hidapi read " + std::to_string(got) + " of " + std::to_string(reports) + " reports");
+}
+
 // The read of the original design: non-blocking polls of the queue, 10 ms sleeps between empty
 // ones, failing after timeout / 10 + 2 empty polls.
 bool sleepPollingRead(int fd, unsigned char* report, long timeout)
@@ -268,14 +281,8 @@ void longAnswer(int runs)
         {
             HidapiPeer hidapi(remote.node);
             start = Clock::now();
-            if (!hidapi.write(request))
-                failed("hidapi write");
-            got = 0;
-            for (int i = 0; i < reports && hidapi.read(report, 1000); ++i)
-                ++got;
+            hidapiAnswer(hidapi, request, reports);
             peerMs += usSince(start) / 1000;
-            if (got != reports)
-                failed("hidapi read " + std::to_string(got) + " of " + std::to_string(reports) + " reports");
         }
 
         const int fd = open(remote.node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
@@ -426,17 +433,11 @@ void engineCommands(int blocks, int rounds, int longAnswerRuns)
         engine.cleanupAll();
 
         HidapiPeer hidapi(node);
-        unsigned char out[64], in[64];
+        unsigned char out[64];
         std::memset(out, 0x55, sizeof out);
         start = Clock::now();
-        int got = 0;
-        if (!hidapi.write(out))
-            failed("hidapi write");
-        for (int i = 0; i < 64 && hidapi.read(in, 1000); ++i)
-            ++got;
+        hidapiAnswer(hidapi, out, 64);
         peerTook.push_back(usSince(start));
-        if (got != 64)
-            failed("hidapi read " + std::to_string(got) + " of 64 reports");
     }
     const Stats t = stats(took), p = stats(peerTook);
     std::printf("  engine command: median %.1f ms, %.3f x the remote's time; goal within 10%%: %s\n", t.median / 1000,
@@ -537,16 +538,17 @@ void listing(int rounds)
         UhidRemoteProcess remoteProcess(description, false, ids, true);
         if (!remoteProcess.ready())
             failed("plugging " + std::to_string(remotes) + " remotes");
+        // Attached and detached, each listed device is released: the next listing meets it as a
+        // new object, and no object of this round outlives its remotes.
+        const auto release = [](const std::vector<long>& tokens) {
+            for (long token : tokens) {
+                hidlet::AttachDevice(token);
+                hidlet::DetachDevice(token);
+            }
+        };
         list(round == 0 ? warmUp : first);
-        for (long token : list(round == 0 ? warmUp : again)) {
-            hidlet::AttachDevice(token);
-            hidlet::DetachDevice(token);
-        }
-        for (long token : list(round == 0 ? warmUp : released)) {
-            // Released, so that no object of this round outlives its remotes.
-            hidlet::AttachDevice(token);
-            hidlet::DetachDevice(token);
-        }
+        release(list(round == 0 ? warmUp : again));
+        release(list(round == 0 ? warmUp : released));
     }
     const Stats f = stats(first), a = stats(again), r = stats(released);
     printStats("first listing (new devices)", f);

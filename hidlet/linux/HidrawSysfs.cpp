@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
+#include <linux/magic.h>
 #include <unistd.h>
 
 namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet {
@@ -215,13 +216,12 @@ std::vector<std::string> listHidrawNames(const LinuxRoots& roots)
 
 HidrawListing listHidrawEntries(const LinuxRoots& roots)
 {
-    const unsigned long kSysfsMagic = 0x62656572;
     HidrawListing listing;
     DIR* dir = opendir((roots.sysfs + "/class/hidraw").c_str());
     if (!dir)
         return listing;
     struct statfs fs;
-    listing.onSysfs = fstatfs(dirfd(dir), &fs) == 0 && static_cast<unsigned long>(fs.f_type) == kSysfsMagic;
+    listing.onSysfs = fstatfs(dirfd(dir), &fs) == 0 && static_cast<unsigned long>(fs.f_type) == SYSFS_MAGIC;
     while (const dirent* entry = readdir(dir)) {
         if (std::strncmp(entry->d_name, "hidraw", 6) == 0)
             listing.entries.push_back(HidrawEntry{entry->d_name, static_cast<unsigned long>(entry->d_ino)});
