@@ -201,15 +201,12 @@ export class BrowserSession {
   }
 
   // The first page (a tab or popup) whose address passes the test. Firefox reports extension
-  // pages to the driver as about:blank, so the address is asked of the page itself; a page that
-  // does not answer within a second (one being replaced by its next document) is asked again on
-  // the next round instead of holding up the others.
+  // pages to the driver as about:blank, so the address is asked of the page itself.
   async waitForPage(test, timeout = 20000) {
     const deadline = Date.now() + timeout;
-    const noAnswer = () => new Promise((resolve) => setTimeout(() => resolve(''), 1000));
     while (Date.now() < deadline) {
       for (const page of await this.browser.pages()) {
-        const href = await Promise.race([page.evaluate(() => location.href).catch(() => ''), noAnswer()]);
+        const href = await page.evaluate(() => location.href).catch(() => '');
         if (test(href))
           return page;
       }
