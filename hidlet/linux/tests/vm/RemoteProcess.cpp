@@ -1,4 +1,4 @@
-#include "UhidRemoteProcess.h"
+#include "RemoteProcess.h"
 
 #include <cerrno>
 #include <chrono>
@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <limits.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,12 +28,46 @@ std::string programDirectory()
     return self.substr(0, self.find_last_of('/'));
 }
 
+// How long a remote may take to appear: a USB one is enumerated first, and the emulated CPU of
+// the test VM makes that slow on a busy machine.
+const int kPlugTimeoutMs = 20000;
+
+bool isFolder(const std::string& path)
+{
+    struct stat s;
+    return ::stat(path.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
+}
+
 } // namespace
 
-UhidRemoteProcess::UhidRemoteProcess(const std::string& description, bool numbered, const std::vector<std::string>& ids,
-                                     bool quiet)
+std::vector<RemoteVariant> remoteVariants(RemoteKind kind)
 {
-    const std::string program = programDirectory() + "/uhid-remote";
+    return {RemoteVariant{kind, false}, RemoteVariant{kind, true}};
+}
+
+std::vector<RemoteVariant> remoteVariants()
+{
+    std::vector<RemoteVariant> all = remoteVariants(RemoteKind::Uhid);
+    for (const RemoteVariant& variant : remoteVariants(RemoteKind::Usb))
+        all.push_back(variant);
+    return all;
+}
+
+std::string kindName(RemoteKind kind)
+{
+    return kind == RemoteKind::Usb ? "Usb" : "Uhid";
+}
+
+std::string variantName(const RemoteVariant& variant)
+{
+    return kindName(variant.kind) + (variant.numbered ? "Numbered" : "Unnumbered");
+}
+
+RemoteProcess::RemoteProcess(RemoteKind kind, const std::string& description, bool numbered,
+                             const std::vector<std::string>& ids, bool quiet)
+    : m_ids(ids)
+{
+    const std::string program = programDirectory() + (kind == RemoteKind::Usb ? "/usb-remote" : "/uhid-remote");
     std::vector<std::string> args = {program};
     if (numbered)
         args.push_back("-n");
@@ -49,10 +84,10 @@ UhidRemoteProcess::UhidRemoteProcess(const std::string& description, bool number
     }
     m_ready = true;
     for (const std::string& id : ids)
-        m_ready = m_ready && waitFor(id, true, 10000);
+        m_ready = m_ready && waitFor(id, true, kPlugTimeoutMs);
 }
 
-void UhidRemoteProcess::stop()
+void RemoteProcess::stop()
 {
     if (m_pid <= 0)
         return;
@@ -61,9 +96,30 @@ void UhidRemoteProcess::stop()
     while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
     m_pid = -1;
+    for (const std::string& id : m_ids)
+        waitFor(id, false, kPlugTimeoutMs);
 }
 
-std::string UhidRemoteProcess::hidrawOf(const std::string& id)
+const char* RemoteProcess::name(RemoteKind kind)
+{
+    return kind == RemoteKind::Usb ? "USB" : "uhid";
+}
+
+bool RemoteProcess::available(RemoteKind kind)
+{
+    if (kind == RemoteKind::Uhid)
+        return ::access("/dev/uhid", W_OK) == 0;
+    DIR* controllers = ::opendir("/sys/class/udc");
+    bool any = false;
+    if (controllers) {
+        while (const dirent* entry = ::readdir(controllers))
+            any = any || entry->d_name[0] != '.';
+        ::closedir(controllers);
+    }
+    return any && isFolder("/sys/kernel/config/usb_gadget");
+}
+
+std::string RemoteProcess::hidrawOf(const std::string& id)
 {
     std::string found;
     DIR* dir = ::opendir("/sys/class/hidraw");
@@ -82,7 +138,7 @@ std::string UhidRemoteProcess::hidrawOf(const std::string& id)
     return found;
 }
 
-bool UhidRemoteProcess::waitFor(const std::string& id, bool present, int timeoutMs)
+bool RemoteProcess::waitFor(const std::string& id, bool present, int timeoutMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
