@@ -108,13 +108,13 @@ void create(const std::string& folder, const RemoteIdentity& identity, const std
         const std::string function = folder + "/" + kFunction;
         const int made = makeFolder(function);
         check(function, made,
-             made == ENODEV ? "the kernel's HID gadget function has 4 device numbers: at most 4 USB remotes at once"
-                            : "the HID gadget function is missing: modprobe usb_f_hid");
+              made == ENODEV ? "the kernel's HID gadget function has 4 device numbers: at most 4 USB remotes at once"
+                             : "the HID gadget function is missing: modprobe usb_f_hid");
         check(function + "/protocol", writeAttribute(function + "/protocol", "0"));
         check(function + "/subclass", writeAttribute(function + "/subclass", "0"));
         check(function + "/report_length", writeAttribute(function + "/report_length", std::to_string(reportLength)));
         check(function + "/report_desc",
-             writeAttribute(function + "/report_desc", std::string(descriptor.begin(), descriptor.end())));
+              writeAttribute(function + "/report_desc", std::string(descriptor.begin(), descriptor.end())));
         const std::string link = folder + "/" + kConfig + "/hid.remote";
         check(link, ::symlink(function.c_str(), link.c_str()) == 0 ? 0 : errno);
     } catch (...) {

@@ -86,10 +86,10 @@ RemoteDevice::SendResult UsbGadget::sendInput(const unsigned char* report, std::
     do {
         written = ::write(m_fd, report, length);
     } while (written < 0 && errno == EINTR);
-    if (written < 0 && errno == EAGAIN)
-        return BUSY;
-    // ESHUTDOWN: the host has not configured the device (yet, or any more).
-    return written == static_cast<ssize_t>(length) ? SENT : REFUSED;
+    if (written < 0)
+        return errno == EAGAIN ? BUSY : REFUSED;   // ESHUTDOWN: the host has not configured the device
+    // A longer report goes out cut to the function's report length.
+    return SENT;
 }
 
 bool UsbGadget::takeOutput(std::vector<unsigned char>* report)

@@ -87,17 +87,27 @@ RemoteProcess::RemoteProcess(RemoteKind kind, const std::string& description, bo
         m_ready = m_ready && waitFor(id, true, kPlugTimeoutMs);
 }
 
-void RemoteProcess::stop()
+void RemoteProcess::end(int signal)
 {
     if (m_pid <= 0)
         return;
-    ::kill(m_pid, SIGTERM);
+    ::kill(m_pid, signal);
     int status = 0;
     while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
     m_pid = -1;
+}
+
+void RemoteProcess::stop()
+{
+    end(SIGTERM);
     for (const std::string& id : m_ids)
         waitFor(id, false, kPlugTimeoutMs);
+}
+
+void RemoteProcess::kill()
+{
+    end(SIGKILL);
 }
 
 const char* RemoteProcess::name(RemoteKind kind)

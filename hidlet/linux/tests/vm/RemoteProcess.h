@@ -42,6 +42,8 @@ public:
     // Ends the program; its remotes are gone when this returns (a USB disconnect reaches the
     // host's USB stack a little after the device side went).
     void stop();
+    // Ends it with SIGKILL, as a crash would: it cannot clean up after itself.
+    void kill();
 
     // "uhid" or "USB".
     static const char* name(RemoteKind kind);
@@ -53,6 +55,8 @@ public:
     static bool waitFor(const std::string& id, bool present, int timeoutMs);
 
 private:
+    void end(int signal);
+
     pid_t m_pid = -1;
     bool m_ready = false;
     std::vector<std::string> m_ids;
