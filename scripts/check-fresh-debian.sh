@@ -6,8 +6,9 @@
 # taken), runs ./run-demo.sh and then ./run-tests.sh in it as root, and prints the time and the
 # downloads of each. The tree is removed afterwards however the script ends.
 #
-# It downloads a whole system and builds everything from scratch (no ccache yet): allow an hour
-# and a few GB under FRESH_DEBIAN_DIR. Run it as root; it is no part of the CI run.
+# It downloads a whole system (about 700 MB) and builds everything from scratch (no ccache yet):
+# allow a quarter of an hour or more and 5 GB under FRESH_DEBIAN_DIR. Run it as root; it is no
+# part of the CI run.
 #   --package-tests        run the package's tests too (REMOTE_BRIDGE_PACKAGE_TESTS=1: they
 #                          install the .deb into the tree); by default they skip, as for a user
 #   FRESH_DEBIAN_DIR       where the tree goes (default /var/tmp)
@@ -170,5 +171,7 @@ if [ $package_tests = yes ]; then
 else
     run_command ./run-tests.sh || failed=1
 fi
-say "summary ($base; the tree is $(du -sxh "$tree" | cut -f1) at the end):$results"
+# shellcheck disable=SC2016 # expanded in the tree
+node=$(in_tree sh -c 'echo "Node.js $(node --version), npm $(npm --version)"' 2>/dev/null || echo "no Node.js")
+say "summary ($base; $node; the tree is $(du -sxh "$tree" | cut -f1) at the end):$results"
 exit $failed
