@@ -34,22 +34,25 @@ wanted_list() {
     return 1
 }
 
-lists=""
+# The lists of the sets asked for, one a line.
+selected_lists() {
+    for list in "$here"/packages/*.txt; do
+        list_sets=$(sets_of "$list")
+        if wanted_list "$@"; then echo "$list"; fi
+    done
+}
+
 npm_packages=no
 for asked in "$@"; do
     [ "$asked" = tests ] && npm_packages=yes
 done
-for list in "$here"/packages/*.txt; do
-    list_sets=$(sets_of "$list")
-    wanted_list "$@" && lists="$lists $list"
-done
-if [ -z "$lists" ]; then
+if [ -z "$(selected_lists "$@")" ]; then
     echo "install-deps: no list in scripts/packages/ belongs to the set(s): $*" >&2
     exit 2
 fi
 
-# shellcheck disable=SC2086 # one word per list file (their paths have no spaces)
-wanted=$(cat $lists | sed 's/#.*//' | tr -s ' \t' '\n' | grep -v '^$' | sort -u)
+wanted=$(selected_lists "$@" | while read -r list; do sed 's/#.*//' "$list"; done \
+    | tr -s ' \t' '\n' | grep -v '^$' | sort -u)
 missing=""
 for p in $wanted; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
