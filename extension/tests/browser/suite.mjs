@@ -16,7 +16,7 @@ import { fileURLToPath } from 'node:url';
 
 import { BrowserSession, chromiumPolicyWritable } from '../../../tools/browser_harness/BrowserSession.mjs';
 import { PageServer } from '../../../tools/browser_harness/PageServer.mjs';
-import { registerAccessCases } from './accessCases.mjs';
+import { REFUSED_POLICY_ENTRIES, registerAccessCases } from './accessCases.mjs';
 import { registerBadInputCases } from './badInputCases.mjs';
 import { registerCommandCases } from './commandCases.mjs';
 import { REMOTES, simDescription } from './remotes.mjs';
@@ -45,6 +45,8 @@ const context = {
   // allows (the same server reached as localhost) and of one that stays unknown.
   home: null,
   app: null,
+  other: null, // an origin the user refuses
+
   managedOrigin: null,
   managedByPolicy: kind === 'firefox' || chromiumPolicyWritable(),
   session: null,
@@ -73,12 +75,13 @@ describe(`the extension in ${kind}`, () => {
     fs.writeFileSync(context.simFile, simDescription());
     context.home = await PageServer.start(path.join(here, 'pages'));
     context.app = await PageServer.start(path.join(here, 'pages'));
+    context.other = await PageServer.start(path.join(here, 'pages'));
     context.managedOrigin = `http://localhost:${new URL(context.home.origin).port}`;
     context.session = await BrowserSession.start({
       browser: kind,
       extension: extensionDir,
       hostManifests: installed ? [] : [hostManifest],
-      managed: context.managedByPolicy ? { allowedOrigins: [context.managedOrigin, 'not an origin'] } : null,
+      managed: context.managedByPolicy ? { allowedOrigins: [context.managedOrigin, ...REFUSED_POLICY_ENTRIES] } : null,
       env: { HIDLET_SIM: `@${context.simFile}`, ...sanitizerLogs(path.join(work, 'sanitizer')) },
       timeoutSeconds: 400,
     });
@@ -88,6 +91,7 @@ describe(`the extension in ${kind}`, () => {
     await context.session?.close();
     await context.home?.close();
     await context.app?.close();
+    await context.other?.close();
     if (work)
       fs.rmSync(work, { recursive: true, force: true });
   });
