@@ -183,14 +183,7 @@ export function registerAccessCases(context) {
   });
 
   it('names the asking frame and the site it is in, and gives closing the prompt the answer false for the session', async () => {
-    const top = context.refusedPage;
-    await top.evaluate((url) => new Promise((resolve) => {
-      const frame = document.createElement('iframe');
-      frame.onload = resolve;
-      frame.src = url;
-      document.body.append(frame);
-    }), context.home.url('bridge.html'));
-    const frame = top.frames().find((f) => f.url().startsWith(context.home.origin));
+    const frame = await context.embed(context.refusedPage, context.home);
     const prompt = await openPrompt(context, frame);
     const text = await prompt.$eval('body', (e) => e.innerText.replace(/\s+/g, ' '));
     assert.ok(text.includes(`Allow ${context.home.origin} to use your remotes?`), text);

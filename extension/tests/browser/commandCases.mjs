@@ -168,13 +168,7 @@ export function registerCommandCases(context) {
 
   it('serves a frame of an allowed origin inside a page that may not use the remotes, and only that frame', async () => {
     const outer = await context.open(context.home.url('bridge.html')); // the revoked origin
-    await outer.evaluate((url) => new Promise((resolve) => {
-      const frame = document.createElement('iframe');
-      frame.onload = resolve;
-      frame.src = url;
-      document.body.append(frame);
-    }), context.app.url('bridge.html'));
-    const inner = outer.frames().find((f) => f.url().startsWith(context.app.origin));
+    const inner = await context.embed(outer, context.app);
     assert.ok(inner, 'the frame is there');
     assert.equal(await inner.evaluate(() => window.remoteBridge.ready), true);
     assert.equal(await start(inner, remotes.echo, R, 1, 5000, ''), NEW);

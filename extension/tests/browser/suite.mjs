@@ -59,6 +59,16 @@ const context = {
     return page;
   },
   hostPids() { return this.session.processes(this.hostPath); },
+  // Puts the test page of `server` into `page` as a frame; resolves with that frame.
+  async embed(page, server) {
+    await page.evaluate((url) => new Promise((resolve) => {
+      const frame = document.createElement('iframe');
+      frame.onload = resolve;
+      frame.src = url;
+      document.body.append(frame);
+    }), server.url('bridge.html'));
+    return page.frames().find((f) => f.url().startsWith(server.origin));
+  },
   // Calls window.remoteBridge[method](...args) in the page; resolves with its answer or with
   // "rejected:<response>|<message equals response>".
   outcome(page, method, ...args) {
