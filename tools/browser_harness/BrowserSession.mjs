@@ -207,10 +207,12 @@ export class BrowserSession {
     return this.waitForPage((href) => href.includes('/prompt/prompt.html'), timeout);
   }
 
-  // Clicks an element of a page once it takes clicks (the prompt's buttons wait until its window
-  // was seen for a moment). The click is the element's own: one at screen coordinates can miss a
-  // window that a loaded machine is still laying out.
+  // Brings the page's window to the front, as a user does before a click, and clicks an element
+  // once it takes clicks (the prompt's buttons wait until its window was seen and focused for a
+  // moment). The click is the element's own: one at screen coordinates can miss a window that a
+  // loaded machine is still laying out.
   async press(page, selector, timeout = 20000) {
+    await page.bringToFront().catch(() => {});
     await page.waitForSelector(`${selector}:not([disabled])`, { timeout });
     await page.$eval(selector, (element) => element.click());
   }
