@@ -17,8 +17,15 @@ export const REFUSED_POLICY_ENTRIES = ['not an origin', 'https://*.example.com',
 // (window.accessAnswer): a driver call that waited on it could fail when the prompt's window
 // closes.
 async function openPrompt(context, frame) {
-  await frame.evaluate(() => { window.accessAnswer = window.remoteBridge.requestAccess(); });
+  await ask(frame);
   return context.session.waitForPrompt();
+}
+
+// requestAccess() in the frame, its answer kept as window.accessAnswer, with the user's gesture
+// a driver's call gives: its window comes to the front first, where a user's click would be.
+async function ask(frame) {
+  await (frame.page?.() ?? frame).bringToFront();
+  await frame.evaluate(() => { window.accessAnswer = window.remoteBridge.requestAccess(); });
 }
 
 // The answer of requestAccess() in the frame, or 'pending' when it has none within three seconds.
@@ -110,7 +117,7 @@ export function registerAccessCases(context) {
     await context.session.press(prompt, '#deny');
     assert.equal(await page.evaluate(() => window.accessAnswer), false);
     assert.equal(await context.outcome(page, 'getDevices'), `rejected:${NOT_ALLOWED}|true`);
-    await page.evaluate(() => { window.accessAnswer = window.remoteBridge.requestAccess(); });
+    await ask(page);
     assert.equal(await answerSoon(page), false);
     await assertNoPrompt(context);
     context.refusedPage = page;
@@ -122,8 +129,9 @@ export function registerAccessCases(context) {
     const prompt = await openPrompt(context, home);
     // A second frame of the origin shares the prompt and its answer; another origin asking
     // meanwhile is refused.
-    await other.evaluate(() => { window.accessAnswer = window.remoteBridge.requestAccess(); });
-    assert.equal(await app.evaluate(() => window.remoteBridge.requestAccess()), false);
+    await ask(other);
+    await ask(app);
+    assert.equal(await answerSoon(app), false);
     // The window losing focus takes the buttons' readiness; they wait half a second anew.
     const [offWhenBlurred, offWhenBack, waited] = await prompt.evaluate(async () => {
       const allow = document.getElementById('allow');
@@ -190,7 +198,7 @@ export function registerAccessCases(context) {
     assert.ok(text.includes(context.other.origin), text);
     await prompt.close();
     assert.equal(await frame.evaluate(() => window.accessAnswer), false);
-    await frame.evaluate(() => { window.accessAnswer = window.remoteBridge.requestAccess(); });
+    await ask(frame);
     assert.equal(await answerSoon(frame), false);
     await assertNoPrompt(context);
     context.strangerPage = home;
