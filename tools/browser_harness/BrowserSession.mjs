@@ -221,15 +221,18 @@ export class BrowserSession {
   // pages to the driver as about:blank, so the address is asked of the page itself.
   async waitForPage(test, timeout = 20000) {
     const deadline = Date.now() + timeout;
+    let seen = [];
     while (Date.now() < deadline) {
+      seen = [];
       for (const page of await this.browser.pages()) {
         const href = await page.evaluate(() => location.href).catch(() => '');
         if (test(href))
           return page;
+        seen.push(href || '(no answer)');
       }
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
-    throw new Error('no such page appeared');
+    throw new Error(`no such page appeared (pages: ${seen.join(' ')})`);
   }
 
   // Processes of this session's browser (its own session id), those running `executable` if given.
