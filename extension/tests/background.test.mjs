@@ -322,12 +322,15 @@ function slowStore(origins) {
 describe('OriginAccess', () => {
   it('keeps a revoke that happens while an Allow is written, and an Allow that happens while a revoke is', async () => {
     const store = slowStore(['https://revoked.example']);
+    let opened;
+    const promptOpen = new Promise((resolve) => { opened = resolve; });
     const access = new OriginAccess({
       userOrigins: store, readManaged: async () => ({ origins: [] }),
-      refusals: { read: async () => [], write: async () => {} }, prompts: { open: async () => 1 },
+      refusals: { read: async () => [], write: async () => {} },
+      prompts: { open: async () => { opened(); return 1; } },
     });
     const asked = access.request('https://new.example', { site: 'https://new.example', activated: true });
-    await tick();
+    await promptOpen;
     await Promise.all([access.decide('https://new.example', true), access.revoke('https://revoked.example')]);
     assert.equal(await asked, true);
     assert.deepEqual(store.origins, ['https://new.example']);
