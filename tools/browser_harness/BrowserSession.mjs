@@ -225,10 +225,10 @@ export class BrowserSession {
     while (Date.now() < deadline) {
       seen = [];
       for (const page of await this.browser.pages()) {
-        const href = await page.evaluate(() => location.href).catch(() => '');
+        const href = await page.evaluate(() => location.href).catch((error) => `(${error.message})`);
         if (test(href))
           return page;
-        seen.push(href || '(no answer)');
+        seen.push(href);
       }
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
