@@ -142,7 +142,9 @@ export function registerAccessCases(context) {
     await ask(other);
     await ask(app);
     assert.equal(await answerSoon(app), false);
-    // The window losing focus takes the buttons' readiness; they wait half a second anew.
+    // The window losing focus takes the buttons' readiness; they wait half a second anew once it
+    // is back in front.
+    await prompt.bringToFront();
     const [offWhenBlurred, offWhenBack, waited] = await prompt.evaluate(async () => {
       const allow = document.getElementById('allow');
       window.dispatchEvent(new Event('blur'));
