@@ -7,7 +7,7 @@
 # command runs chrooted in it, so host binaries (dynamically linked, C++ runtime,
 # ctest, ...) run unchanged. The work dir (-w, default: current dir) is shared
 # read-write at the same path and is the command's cwd. /tmp and /run are empty
-# tmpfs; /dev, /proc, /sys are the VM's own (uhid, hid-generic loaded; /dev/uhid).
+# tmpfs; /dev, /proc, /sys are the VM's own (uhid, USB gadget and host modules; configfs).
 # The environment is reset to PATH, HOME, LANG and HIDVM=1.
 # The command's stdout+stderr come back on stdout; run.sh exits with its exit code
 # (124 on timeout, 125 when the VM failed before reporting one).
@@ -33,8 +33,11 @@ while getopts "t:w:m:s:kKv" o; do
 done
 shift $((OPTIND - 1))
 [ $# -gt 0 ] || { sed -n '2,22p' "$0" >&2; exit 2; }
-if ! [ "$CACHE/.done" -nt "$HERE/init" ] || ! [ "$CACHE/.done" -nt "$HERE/prepare.sh" ]; then
-    sh "$HERE/prepare.sh" >&2 || exit 125              # missing or stale
+IMAGES=$CACHE/$(cat "$HERE/init" "$HERE/prepare.sh" | sha256sum | cut -c1-16)   # as prepare.sh makes it
+if [ -f "$IMAGES/.done" ]; then
+    touch "$IMAGES/.done"                                # in use: not pruned
+else
+    sh "$HERE/prepare.sh" >&2 || exit 125
 fi
 
 if [ $accel = auto ]; then
@@ -43,7 +46,7 @@ if [ $accel = auto ]; then
 fi
 if [ $accel = kvm ]; then acc=(-accel kvm -cpu host); else acc=(-accel tcg,thread=multi -cpu max); fi
 
-kernel=$CACHE/vmlinux; [ -f "$kernel" ] || kernel=$CACHE/vmlinuz   # vmlinux: PVH boot, faster
+kernel=$IMAGES/vmlinux; [ -f "$kernel" ] || kernel=$IMAGES/vmlinuz   # vmlinux: PVH boot, faster
 
 tmp=$(mktemp -d /tmp/hidvm-run.XXXXXX)
 qpid=
@@ -58,13 +61,14 @@ o=trans=virtio,version=9p2000.L,msize=512000
 mount -t 9p -o ro,\$o hostroot /host || exit 125
 mount -t devtmpfs dev /host/dev; mount -t proc proc /host/proc; mount -t sysfs sys /host/sys
 mount -t tmpfs tmp /host/tmp; mount -t tmpfs run /host/run
+mount -t configfs configfs /host/sys/kernel/config      # USB gadgets (usb-remote)
 mkdir -p /host$(q "$workdir") 2>/dev/null   # only needed under /tmp or /run
 mount -t 9p -o \$o work /host$(q "$workdir") || exit 125
 exec chroot /host /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \\
     HOME=/root LANG=C.UTF-8 HIDVM=1 /bin/sh -c 'cd "\$1" && shift && exec "\$@"' sh $(q "$workdir") $cmd
 EOF
 (cd "$tmp/job" && find . | cpio -o -H newc --quiet | gzip -1) > "$tmp/job.cpio.gz"
-cat "$CACHE/base.cpio.gz" "$tmp/job.cpio.gz" > "$tmp/initrd"
+cat "$IMAGES/base.cpio.gz" "$tmp/job.cpio.gz" > "$tmp/initrd"
 
 : > "$tmp/out"; : > "$tmp/rc"
 timeout "$timeout_s" qemu-system-x86_64 "${acc[@]}" -m "$mem" -smp "$cpus" \
