@@ -13,96 +13,14 @@
 // build step, nothing but the language's own built-ins: it runs in browsers and in the project's
 // page hosts alike. Its declarations are remote-bridge.d.ts.
 
-const PLUGIN_ERROR = 300;
-const CANCELLED = '{{600|Cancel command}}';
+import { Emitter } from './lib/Emitter.js';
+import { CANCELLED, RemoteError, codeOf, inProgress, ownError, parseResponse } from './lib/responses.js';
+import { onAbort } from './lib/waiting.js';
+import { PluginTransport } from './transports/PluginTransport.js';
+
+export { RemoteError };
+
 const MAX_INT32 = 2147483647;
-
-// What a response string "{{code|text[:detail]}}" says. Any other text (the hexadecimal data of
-// an answer) is a success.
-function parseResponse(response) {
-  if (typeof response !== 'string' || !response.startsWith('{{'))
-    return { code: 0, text: '', detail: '' };
-  const bar = response.indexOf('|');
-  const code = Number.parseInt(response.slice(2, bar < 0 ? undefined : bar), 10);
-  let body = bar < 0 ? '' : response.slice(bar + 1);
-  if (body.endsWith('}}'))
-    body = body.slice(0, -2);
-  const colon = body.indexOf(':');
-  return {
-    code: Number.isNaN(code) ? 0 : code,
-    text: colon < 0 ? body : body.slice(0, colon),
-    detail: colon < 0 ? '' : body.slice(colon + 1),
-  };
-}
-
-const codeOf = (response) => parseResponse(response).code;
-const inProgress = (response) => codeOf(response) < 0;
-
-// A failure of a call: the response string, and its code, text and detail.
-export class RemoteError extends Error {
-  constructor(response) {
-    super(response);
-    const { code, text, detail } = parseResponse(response);
-    this.name = 'RemoteError';
-    this.response = response;
-    this.code = code;
-    this.text = text;
-    this.detail = detail;
-  }
-}
-
-// An error of this library's own (bad arguments, no transport): code 300, as the extension
-// reports what is wrong before anything reaches the engine.
-function ownError(detail) {
-  return new RemoteError(`{{${PLUGIN_ERROR}|Error in plugin:${detail}}}`);
-}
-
-// Listeners for a few event types, the same in every host (some of them have no EventTarget).
-class Emitter {
-  #listeners = new Map();
-
-  addEventListener(type, listener, options = {}) {
-    if (typeof listener !== 'function' && typeof listener?.handleEvent !== 'function')
-      return;
-    const list = this.#listeners.get(type) ?? [];
-    if (!list.some((entry) => entry.listener === listener))
-      list.push({ listener, once: options === true ? false : Boolean(options?.once) });
-    this.#listeners.set(type, list);
-    this.listenersChanged();
-  }
-
-  removeEventListener(type, listener) {
-    const list = this.#listeners.get(type);
-    if (!list)
-      return;
-    this.#listeners.set(type, list.filter((entry) => entry.listener !== listener));
-    this.listenersChanged();
-  }
-
-  hasListeners(...types) {
-    return types.some((type) => (this.#listeners.get(type) ?? []).length > 0);
-  }
-
-  listenersChanged() {}
-
-  // A listener that throws does not keep the others from their event; its error is reported as
-  // an unhandled rejection.
-  emit(type, fields = {}) {
-    const event = { type, target: this, ...fields };
-    for (const entry of [...(this.#listeners.get(type) ?? [])]) {
-      if (entry.once)
-        this.removeEventListener(type, entry.listener);
-      try {
-        if (typeof entry.listener === 'function')
-          entry.listener.call(this, event);
-        else
-          entry.listener.handleEvent(event);
-      } catch (error) {
-        Promise.reject(error);
-      }
-    }
-  }
-}
 
 // Bytes from a Uint8Array (or other view), an ArrayBuffer, an array of byte values or
 // hexadecimal text, as upper-case hexadecimal text.
@@ -159,65 +77,6 @@ function parseDeviceList(list) {
 }
 
 const number = (text) => (text === undefined || text === '' ? NaN : Number(text));
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-// Runs `handler` once when `signal` aborts; gives back the function that stops listening.
-function onAbort(signal, handler) {
-  if (!signal)
-    return () => {};
-  let done = false;
-  const once = () => {
-    if (!done) {
-      done = true;
-      handler();
-    }
-  };
-  signal.addEventListener?.('abort', once);
-  if (signal.aborted)
-    once();
-  return () => {
-    done = true;
-    signal.removeEventListener?.('abort', once);
-  };
-}
-
-// The plug-in's scriptable object: synchronous methods, polled for a command's answer.
-class PluginTransport {
-  constructor(plugin, pollMs) {
-    this.kind = 'plugin';
-    this.plugin = plugin;
-    this.pollMs = pollMs;
-  }
-
-  async call(method, ...args) {
-    let answer;
-    try {
-      answer = this.plugin[method](...args);
-    } catch (error) {
-      throw ownError(`${method} failed: ${error?.message ?? error}`);
-    }
-    return answer === undefined ? null : answer;
-  }
-
-  // Starts the command and asks again until its answer is final.
-  async command(deviceId, args, signal, abandoned) {
-    let answer = await this.call('performOperation', ...args);
-    const stop = onAbort(signal, () => this.call('cancelCommand', deviceId).catch(() => {}));
-    try {
-      while (inProgress(answer) && !abandoned.reason) {
-        await sleep(this.pollMs);
-        if (!abandoned.reason)
-          answer = await this.call('performOperation', ...args);
-      }
-    } finally {
-      stop();
-    }
-    return abandoned.reason ?? answer;
-  }
-
-  watch() {}
-  unwatch() {}
-}
 
 // window.remoteBridge of the extension: methods that return promises, and events for a
 // command's final answer and for a change of the remotes present.
