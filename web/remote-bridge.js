@@ -7,18 +7,24 @@
 //   const reports = await remote.send('0102', { endPacket: 'FF', timeoutMs: 5000 });
 //
 // It talks to the remotes through the browser extension's window.remoteBridge when the page has
-// it, else through the plug-in object the page passes in (the element of the NPAPI plug-in, or
-// embed() in the page runner). Over the extension it waits for the final answer that the
-// extension pushes; over the plug-in it polls, as plug-in pages always did. One ES module, no
-// build step, nothing but the language's own built-ins: it runs in browsers and in the project's
-// page hosts alike. Its declarations are remote-bridge.d.ts.
+// it, else through the browser's own WebHID (navigator.hid, Chromium), else through the plug-in
+// object the page passes in (the element of the NPAPI plug-in, or embed() in the page runner).
+// Over the extension and WebHID it waits for the final answer that is pushed; over the plug-in it
+// polls, as plug-in pages always did. The one module a page imports (its transports are modules
+// beside it); no build step, nothing but the language's own built-ins: it runs in browsers and in
+// the project's page hosts alike. Its declarations are remote-bridge.d.ts.
+//
+// createWebHidBridge() makes the extension's window.remoteBridge over WebHID, for pages written
+// for the extension: window.remoteBridge ??= createWebHidBridge();
 
 import { Emitter } from './lib/Emitter.js';
 import { CANCELLED, RemoteError, codeOf, ownError } from './lib/responses.js';
 import { ExtensionTransport } from './transports/ExtensionTransport.js';
 import { PluginTransport } from './transports/PluginTransport.js';
+import { WebHidTransport } from './transports/WebHidTransport.js';
+import { createWebHidBridge, isWebHidBridge } from './webhid/pageObject.js';
 
-export { RemoteError };
+export { RemoteError, createWebHidBridge };
 
 const MAX_INT32 = 2147483647;
 
@@ -197,13 +203,16 @@ export class Bridge extends Emitter {
     return this.transport.kind;
   }
 
-  // Whether calls can be made: over the extension, once the user allowed the site.
+  // Whether calls can be made: over the extension, once the user allowed the site; over WebHID,
+  // while the page may use a remote that is present.
   async ready() {
-    return this.transport.kind === 'extension' ? (await this.transport.bridge.ready) === true : true;
+    return this.transport.kind === 'plugin' ? true : (await this.transport.bridge.ready) === true;
   }
 
+  // Over the extension its question to the user; over WebHID the browser's chooser, which needs a
+  // user gesture (without one, a RemoteError 300 at once).
   async requestAccess() {
-    return this.transport.kind === 'extension' ? (await this.transport.call('requestAccess')) === true : true;
+    return this.transport.kind === 'plugin' ? true : (await this.transport.call('requestAccess')) === true;
   }
 
   async version() {
@@ -272,12 +281,12 @@ export class Bridge extends Emitter {
     }
   }
 
-  // Remotes coming and going are watched while someone listens: over the extension by its
-  // pushed list, over the plug-in by listing every watchMs.
+  // Remotes coming and going are watched while someone listens: over the extension and WebHID by
+  // their pushed list, over the plug-in by listing every watchMs.
   listenersChanged() {
     const wanted = !this.#closed && (this.hasListeners('connect', 'disconnect') ||
       [...this.#remotes.values()].some((remote) => remote.hasListeners('connect', 'disconnect')));
-    if (this.transport.kind === 'extension') {
+    if (this.transport.kind !== 'plugin') {
       if (wanted)
         this.transport.watch((list) => this.#update(list));
       else
@@ -301,15 +310,35 @@ export class Bridge extends Emitter {
   }
 }
 
-// The bridge over the extension's window.remoteBridge when the page has it, else over
-// options.plugin. options.pollMs: how often a command is asked about over the plug-in (default
-// 5); options.watchMs: how often the plug-in's remotes are listed while connect or disconnect
-// are listened for (default 500).
-export async function openBridge({ plugin = null, pollMs = 5, watchMs = 500 } = {}) {
-  const extension = globalThis.remoteBridge;
-  if (extension && typeof extension.performOperation === 'function')
-    return new Bridge(new ExtensionTransport(extension), watchMs);
-  if (plugin && typeof plugin.performOperation === 'function')
-    return new Bridge(new PluginTransport(plugin, pollMs), watchMs);
-  throw ownError('no remote bridge: neither the extension\'s window.remoteBridge nor a plug-in object');
+// The bridge over one transport: options.transport ('extension', 'webhid' or 'plugin'), or, left
+// out, the extension's window.remoteBridge where the page has it (an installed extension is the
+// user's choice, and may have allowed the site already), else WebHID where the browser has it,
+// else options.plugin. options.hid: the WebHID object (default navigator.hid); options.pollMs:
+// how often a command is asked about over the plug-in (default 5); options.watchMs: how often the
+// plug-in's remotes are listed while connect or disconnect are listened for (default 500).
+export async function openBridge({ transport, plugin = null, hid = globalThis.navigator?.hid, pollMs = 5, watchMs = 500 } = {}) {
+  const pageObject = globalThis.remoteBridge;
+  const extension = pageObject && typeof pageObject.performOperation === 'function' && !isWebHidBridge(pageObject)
+    ? pageObject : null;
+  const webHid = () => (isWebHidBridge(pageObject) ? pageObject : createWebHidBridge({ hid }));
+  const hasPlugin = plugin && typeof plugin.performOperation === 'function';
+  const chosen = transport ?? (extension ? 'extension' : (hid || isWebHidBridge(pageObject)) ? 'webhid' : 'plugin');
+  switch (chosen) {
+  case 'extension':
+    if (extension)
+      return new Bridge(new ExtensionTransport(extension), watchMs);
+    throw ownError('no remote bridge: the page has no window.remoteBridge of the extension');
+  case 'webhid':
+    if (hid || isWebHidBridge(pageObject))
+      return new Bridge(new WebHidTransport(webHid()), watchMs);
+    throw ownError('no remote bridge: this browser has no WebHID (navigator.hid)');
+  case 'plugin':
+    if (hasPlugin)
+      return new Bridge(new PluginTransport(plugin, pollMs), watchMs);
+    throw ownError(transport === undefined
+      ? 'no remote bridge: neither the extension\'s window.remoteBridge, nor WebHID (navigator.hid), nor a plug-in object'
+      : 'no remote bridge: no plug-in object was given');
+  default:
+    throw ownError('transport must be \'extension\', \'webhid\' or \'plugin\'');
+  }
 }

@@ -1,0 +1,318 @@
+// The engine's command behaviour over WebHID (navigator.hid), in page script: the registry of the
+// remotes of the registered types, listed from the devices the page may use, and one command per
+// remote, run to the same answers as the engine gives: the request cut into output reports, the
+// answer read by count or up to the end packet within a budget of one-second reads, cancel,
+// removal, stale reports, codes and texts.
+//
+// Besides the engine, it keeps what the native messaging host adds for pages that do not poll:
+// a command's final answer is announced (onAnswer), the remotes present are listed again when
+// devices come or go (onDevices, only when the list changed), and a final answer announced for a
+// remote that such a listing dropped is still handed to the page's next call, once.
+//
+// Differences that are not answers: commands of different remotes run at the same time (the
+// engine has one worker for all), and a cancel ends a read that waits at once (the engine's
+// worker sees it after the read).
+import { HidCommand } from './HidCommand.js';
+import { CANCELLED, GONE, HidRemote, TIMED_OUT } from './HidRemote.js';
+import { primaryUsage } from './reportLayout.js';
+import {
+  CANCEL, CANNOT_CLEANUP_REMOTE, CHANNEL_NOT_FOUND, FATAL_ERROR, GENERAL_ERROR, IN_PROGRESS, READ_TIMEOUT, REMOTE_NOT_FOUND, SUCCESS,
+  WRITE_ERROR_IOPIPE, responseString,
+} from './responseTexts.js';
+
+// The remotes' usage: vendor usage page 0xFF00, usage 1.
+export const REMOTE_USAGE_PAGE = 0xFF00;
+export const REMOTE_USAGE = 1;
+
+export class WebHidEngine {
+  #hid;
+  #types = [];
+  #remotes = [];
+  // HIDDevice -> {deviceId, token}: the same while the device stays, also across cleanups.
+  #identities = new WeakMap();
+  #nextNumber = 1;
+  // Calls run one after the other, in the order the page made them, as the plug-in's do.
+  #calls = Promise.resolve();
+  #kept = new Map();
+  #lastList = '';
+  #listingDue = false;
+  #answerListeners = new Set();
+  #deviceListeners = new Set();
+
+  constructor(hid) {
+    this.#hid = hid;
+    hid.addEventListener('connect', () => this.devicesMayHaveChanged());
+    hid.addEventListener('disconnect', (event) => {
+      for (const remote of this.#remotes) {
+        if (remote.device === event.device)
+          remote.markGone();
+      }
+      this.devicesMayHaveChanged();
+    });
+  }
+
+  // listener(deviceId, finalAnswer) for every command's final answer.
+  onAnswer(listener) { this.#answerListeners.add(listener); }
+  // listener(deviceList) when the list of remotes present changed.
+  onDevices(listener) { this.#deviceListeners.add(listener); }
+
+  // The registered types, as filters for the browser's chooser.
+  filters() {
+    const usage = { usagePage: REMOTE_USAGE_PAGE, usage: REMOTE_USAGE };
+    const types = this.#types.filter(({ vendorId, productId }) =>
+      vendorId >= 0 && vendorId <= 0xFFFF && productId >= 0 && productId <= 0xFFFF);
+    return types.length === 0 ? [usage] : types.map((type) => ({ ...type, ...usage }));
+  }
+
+  // Whether the page may use a device of the remotes' usage that is present now.
+  async hasRemoteOfItsUsage() {
+    const devices = await this.#hid.getDevices();
+    return devices.some((device) => this.#hasRemoteUsage(device));
+  }
+
+  // Runs `call` after every call made before it.
+  run(call) {
+    const result = this.#calls.then(call);
+    this.#calls = result.then(() => {}, () => {});
+    return result;
+  }
+
+  addHidlet(vendorId, productId) {
+    if (!this.#types.some((type) => type.vendorId === vendorId && type.productId === productId))
+      this.#types.push({ vendorId, productId });
+  }
+
+  // The device list, after the registry was brought up to date. A page that lists no longer
+  // finds a remote that went, nor its kept answer.
+  async getDevicesInfo() {
+    await this.#updateRemotes();
+    const list = this.#list();
+    for (const deviceId of this.#kept.keys()) {
+      if (!this.#remotes.some((remote) => remote.connected && remote.deviceId === deviceId))
+        this.#kept.delete(deviceId);
+    }
+    this.#lastList = list;
+    return list;
+  }
+
+  execute(deviceId, request, count, endPacket, timeoutMs) {
+    if (this.#kept.has(deviceId)) {
+      const answer = this.#kept.get(deviceId);
+      this.#kept.delete(deviceId);
+      return answer;
+    }
+    const remote = this.#connectedRemote(deviceId);
+    if (!remote)
+      return responseString(REMOTE_NOT_FOUND, 'in KVE::execute');
+    const starts = remote.command === null;
+    if (starts)
+      remote.command = new HidCommand(request, count, remote.inputLength, remote.outputLength, endPacket, timeoutMs);
+    const command = remote.command;
+    const result = command.result;
+    const answer = command.response();
+    if (result < 0) {
+      if (starts)
+        Promise.resolve().then(() => this.#runCommand(remote, command));
+      return answer;
+    }
+    remote.command = null;
+    return answer;
+  }
+
+  cancel(deviceId) {
+    const remote = this.#connectedRemote(deviceId);
+    if (!remote)
+      return responseString(REMOTE_NOT_FOUND, 'in KVE::cancel');
+    remote.command?.cancel();
+    return responseString(SUCCESS, 'in KVE::cancel');
+  }
+
+  // Releases the remote (it comes back at once while it is present, with its channel opened
+  // again); an id that matches nothing is no error.
+  async cleanupRemote(deviceId) {
+    this.#kept.delete(deviceId);
+    const remote = this.#remotes.find((r) => r.deviceId === deviceId);
+    if (remote) {
+      this.#remotes = this.#remotes.filter((r) => r !== remote);
+      await this.#release(remote);
+    }
+    try {
+      await this.#updateRemotes();
+    } catch (error) {
+      return responseString(CANNOT_CLEANUP_REMOTE, 'in KVE::cleanupRemote');
+    }
+    return responseString(SUCCESS, 'in KVE::cleanupRemote');
+  }
+
+  async cleanupAll() {
+    this.#kept.clear();
+    const remotes = this.#remotes;
+    this.#remotes = [];
+    for (const remote of remotes)
+      await this.#release(remote);
+  }
+
+  #hasRemoteUsage(device) {
+    const usage = primaryUsage(device.collections);
+    return usage !== null && usage.usagePage === REMOTE_USAGE_PAGE && usage.usage === REMOTE_USAGE;
+  }
+
+  #isCandidate(device) {
+    return this.#types.some((type) => type.vendorId === device.vendorId && type.productId === device.productId)
+      && this.#hasRemoteUsage(device);
+  }
+
+  #connectedRemote(deviceId) {
+    return this.#remotes.find((remote) => remote.connected && remote.deviceId === deviceId) ?? null;
+  }
+
+  #list() {
+    return this.#remotes.filter((remote) => remote.connected).map((remote) => `${remote.record()}||`).join('');
+  }
+
+  #identity(device) {
+    let identity = this.#identities.get(device);
+    if (!identity) {
+      const number = this.#nextNumber++;
+      identity = { deviceId: `hid-${number}`, token: number };
+      this.#identities.set(device, identity);
+    }
+    return identity;
+  }
+
+  // New candidates become remotes (their channel opened); remotes whose device is no longer
+  // listed go, unless a command of theirs still runs: such a remote is only marked disconnected.
+  // `keepAnswers`: a final answer that no call collected yet outlives its remote.
+  async #updateRemotes(keepAnswers = false) {
+    const devices = (await this.#hid.getDevices()).filter((device) => this.#isCandidate(device));
+    for (const device of devices) {
+      if (this.#remotes.some((remote) => remote.device === device))
+        continue;
+      const remote = new HidRemote(device, this.#identity(device));
+      await remote.open();
+      this.#remotes.push(remote);
+    }
+    const vanished = this.#remotes.filter((remote) => !devices.includes(remote.device));
+    for (const remote of vanished) {
+      if (remote.busy) {
+        remote.connected = false;
+        continue;
+      }
+      if (keepAnswers && remote.connected && remote.command !== null)
+        this.#kept.set(remote.deviceId, remote.command.response());
+      this.#remotes = this.#remotes.filter((r) => r !== remote);
+      await this.#release(remote);
+    }
+  }
+
+  async #release(remote) {
+    const command = remote.command;
+    remote.command = null;
+    command?.cancel();
+    await remote.close();
+  }
+
+  // After a device came or went (or the page was granted one): the list again, announced when it
+  // changed. Several events in a row make one listing.
+  devicesMayHaveChanged() {
+    if (this.#listingDue)
+      return;
+    this.#listingDue = true;
+    this.run(async () => {
+      this.#listingDue = false;
+      await this.#updateRemotes(true);
+      const list = this.#list();
+      if (list === this.#lastList)
+        return;
+      this.#lastList = list;
+      for (const listener of this.#deviceListeners)
+        listener(list);
+    }).catch(() => {
+      // The page lists again when it calls getDevices.
+    });
+  }
+
+  async #runCommand(remote, command) {
+    command.result = IN_PROGRESS;
+    let code;
+    try {
+      code = await this.#transfer(remote, command);
+    } catch (error) {
+      code = GENERAL_ERROR;
+    }
+    command.result = code;
+    // A command dropped by a cleanup has no answer for anyone.
+    if (remote.command !== command)
+      return;
+    const answer = command.response();
+    for (const listener of this.#answerListeners)
+      listener(remote.deviceId, answer);
+  }
+
+  async #transfer(remote, command) {
+    // Without a channel nothing is sent or read: success would claim a transfer that never was.
+    if (!remote.channelOpen)
+      return CHANNEL_NOT_FOUND;
+    // Reports still queued from an answer nobody waits for any more would open this command's
+    // answer. A command that sends nothing keeps them: it may collect the answer to the reports
+    // an earlier command sent.
+    if (command.packets.length > 0)
+      remote.dropQueuedReports();
+    for (const packet of command.packets) {
+      const code = await this.#write(remote, packet);
+      if (code !== SUCCESS)
+        return code;
+    }
+    if (command.count === 0)
+      return SUCCESS;
+    // The one-second reads that may pass without a report, over the whole command.
+    const budget = Math.trunc(command.timeoutMs / 1000);
+    let timeouts = 0;
+    let more = true;
+    do {
+      if (!remote.connected)
+        return FATAL_ERROR;
+      const outcome = await remote.read(command);
+      if (outcome === GONE)
+        return FATAL_ERROR;
+      if (outcome === CANCELLED)
+        return CANCEL;
+      // A report of another length than the remote's input reports counts as a read that
+      // brought nothing, as it does in the engine.
+      if (outcome !== TIMED_OUT && outcome.length === command.inputLength)
+        more = command.addReceived(outcome);
+      else if (timeouts < budget)
+        ++timeouts;
+      else
+        return READ_TIMEOUT;
+    } while (more && !command.canceled);
+    return command.canceled ? CANCEL : SUCCESS;
+  }
+
+  // One output report. A remote that went away ends the command at once (400). A device that was
+  // opened without write access (Chromium opens a hidraw node it may only read read-only, and
+  // then fails every write) has no channel to send on (202), for this command and the next ones
+  // until it is released.
+  async #write(remote, packet) {
+    if (remote.gone)
+      return FATAL_ERROR;
+    if (remote.writable === false)
+      return CHANNEL_NOT_FOUND;
+    try {
+      await remote.send(packet);
+      remote.writable = true;
+      return SUCCESS;
+    } catch (error) {
+      if (remote.gone || !(await remote.reopens()) || remote.gone) {
+        remote.gone = true;
+        return FATAL_ERROR;
+      }
+      const declaredId = !remote.layout.outputNumbered || remote.layout.outputIds.has(packet[0]);
+      if (remote.writable === null && declaredId) {
+        remote.writable = false;
+        return CHANNEL_NOT_FOUND;
+      }
+      return WRITE_ERROR_IOPIPE;
+    }
+  }
+}
