@@ -4,18 +4,11 @@
 // "call => answer" per line, with device ids and tokens written as the remotes' names, so that
 // the transcripts of two page objects on the same remotes can be compared line by line.
 //
-// The remotes (TRANSCRIPT_REMOTES), by name: E echoes, B cannot be opened, Q stays silent, S
-// answers three reports and the end packet, F answers four reports but disappears after the second.
+// The remotes: transcript-remotes.sim (E, B, Q, S, F) and numbered-remote.sim (N).
 
 export const REPORT = '0123456789ABCDEF'.repeat(8);
 export const END = 'EE'.repeat(64);
-export const TRANSCRIPT_REMOTES = [
-  'id=E, reply=echo',
-  'id=B, open=fail',
-  'id=Q, reply=silent',
-  `id=S, pid=0x0002, reply=3, end=${END}, rate=5`,
-  'id=F, pid=0x0004, reply=4, rate=20, vanish=2',
-].join('\n');
+const TRANSCRIPT_PRODUCTS = [0x5678, 0x0012, 0x0014];
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const inProgress = (answer) => typeof answer === 'string' && /^\{\{-[12]\|/.test(answer);
@@ -66,14 +59,15 @@ async function polled(p, args) {
   return inProgress(first) ? `${shown(first)} ... ${shown(answer)}` : shown(answer);
 }
 
-// Only the final answer of a command that runs already: how soon a cancel ends it is a matter of
-// the bridge (the engine's worker sees it after its read of up to a second, WebHID at once).
-async function settled(p, args) {
+// Only the final answer of a command (for one that runs already: how soon a cancel ends it is a
+// matter of the bridge; the engine's worker sees it after its read of up to a second, WebHID at
+// once).
+export async function settled(p, args) {
   return shown(await finalAnswer(p, args, await p.performOperation(...args)));
 }
 
-// The transcript of commands on the remotes of TRANSCRIPT_REMOTES; `names` maps each name to its
-// device id.
+// The transcript of commands on the remotes of transcript-remotes.sim; `names` maps each name to
+// its device id.
 export async function commandTranscript(p, names) {
   const { E, B, Q, S, F } = names;
   const lines = [];
@@ -83,7 +77,7 @@ export async function commandTranscript(p, names) {
   const final = async (label, ...args) => note(label, await settled(p, args));
   const list = async (label) => note(label, maskedList(await p.getDevices(), names));
 
-  for (const product of [0x5678, 0x0002, 0x0004])
+  for (const product of TRANSCRIPT_PRODUCTS)
     await call(`addHidlet(0x1234, ${product})`, 'addHidlet', 0x1234, product);
   await list('getDevices()');
 
@@ -128,6 +122,28 @@ export async function commandTranscript(p, names) {
   await list('getDevices()');
   await command('E: answers again', E, REPORT, 1, 5000, '');
   return lines;
+}
+
+// The transcript of commands on the remote of numbered-remote.sim, named N.
+export async function numberedTranscript(p, { N }) {
+  const lines = [];
+  const command = async (label, ...args) => lines.push(`${label} => ${await polled(p, args)}`);
+  await p.addHidlet(0x1234, 0x0005);
+  lines.push(`getDevices() => ${maskedList(await p.getDevices(), { N })}`);
+  await command('N: two reports, the id first in each', N, '01A1A2A3A4A5A6A7', 2, 5000, '');
+  await command('N: up to an end packet with the id', N, '01A1A2A3A4A5A6A7', -1, 5000, '01A1A2A3A4A5A601');
+  return lines;
+}
+
+// The device ids of a page object's listing by the remotes' names, which WebHID shows in the
+// devices' product names ("uhid-remote NAME"): the bridge lists the devices in the order the
+// browser gives them.
+export async function namesOf(p, hid) {
+  const records = (await p.getDevices()).split('||').filter(Boolean)
+    .map((record) => Object.fromEntries(record.split(';;').map((pair) => pair.split('='))));
+  const types = new Set(records.map((record) => `${record.vendor_id}:${record.product_id}`));
+  const devices = (await hid.getDevices()).filter((device) => types.has(`${device.vendorId}:${device.productId}`));
+  return Object.fromEntries(devices.map((device, i) => [device.productName.replace(/^uhid-remote /, ''), records[i]?.device_id]));
 }
 
 // The rows of the shared table of bad page input (plugin/tests/page_bad_input_rows.json), after

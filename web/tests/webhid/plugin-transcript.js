@@ -1,8 +1,10 @@
-// The page object's command transcript over the real plug-in, in the page runner, printed as one
-// line of JSON; the remotes' device ids come as the page's first argument (JSON: {name: id}).
-//   page-runner plugin-transcript.js '{"E": "...", ...}'
-import { commandTranscript } from './pageObjectCases.js';
+// A transcript of the page object's cases over the real plug-in, in the page runner, printed as
+// one line of JSON: "commands" (transcript-remotes.sim) or "numbered" (numbered-remote.sim), with
+// the remotes' device ids as JSON ({name: id}).
+//   page-runner plugin-transcript.js commands '{"E": "...", ...}'
+import { commandTranscript, numberedTranscript } from './pageObjectCases.js';
 
-const lines = await commandTranscript(embed(), JSON.parse(page.args[0]));
+const transcripts = { commands: commandTranscript, numbered: numberedTranscript };
+const lines = await transcripts[page.args[0]](embed(), JSON.parse(page.args[1]));
 console.log(JSON.stringify(lines));
 page.exit(0);

@@ -16,11 +16,15 @@ import { reportLayout } from '../../webhid/reportLayout.js';
 import { runCases } from '../cases.js';
 import { comeAndGo } from '../comeAndGo.js';
 import { FakeHid, parseRemote, remoteCollections } from './FakeHid.js';
-import { END, REPORT, TRANSCRIPT_REMOTES, badInputExpected, badInputTranscript, commandTranscript } from './pageObjectCases.js';
+import {
+  END, REPORT, badInputExpected, badInputTranscript, commandTranscript, namesOf, numberedTranscript,
+} from './pageObjectCases.js';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '..', '..', '..');
 const TABLE = JSON.parse(fs.readFileSync(path.join(root, 'plugin', 'tests', 'page_bad_input_rows.json'), 'utf8'));
+const TRANSCRIPT_REMOTES = fs.readFileSync(path.join(here, 'transcript-remotes.sim'), 'utf8');
+const NUMBERED_REMOTE = fs.readFileSync(path.join(here, 'numbered-remote.sim'), 'utf8');
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const NEW = '{{-2|New command created}}';
 const FATAL = '{{400|Fatal error occurred, system should be refreshed}}';
@@ -35,16 +39,6 @@ function fakeHid(description = '', options = {}) {
   return hid;
 }
 after(() => fakes.forEach((hid) => hid.stop()));
-
-// The device ids of the listing by the remotes' names: the bridge lists the devices in the order
-// the browser gives them.
-async function namesOf(bridge, hid) {
-  const records = (await bridge.getDevices()).split('||').filter(Boolean)
-    .map((record) => Object.fromEntries(record.split(';;').map((pair) => pair.split('='))));
-  const types = new Set(records.map((record) => `${record.vendor_id}:${record.product_id}`));
-  const devices = (await hid.getDevices()).filter((device) => types.has(`${device.vendorId}:${device.productId}`));
-  return Object.fromEntries(devices.map((device, i) => [device.script.id, records[i].device_id]));
-}
 
 async function finalAnswer(bridge, ...args) {
   let answer = await bridge.performOperation(...args);
@@ -98,12 +92,12 @@ describe('the page object over WebHID answers as the plug-in', () => {
     }
     const hid = fakeHid(TRANSCRIPT_REMOTES);
     const bridge = createWebHidBridge({ hid });
-    const pluginNames = { E: 1, B: 2, Q: 3, S: 4, F: 5 };
+    const pluginNames = { E: 1, B: 2, Q: 3, S: 4, F: 5 };   // positions in the description
     for (const name of Object.keys(pluginNames))
       pluginNames[name] = String((0x14000000 | (pluginNames[name] << 20)) >>> 0);   // the simulator's device ids
     const [webHid, plugin] = await Promise.all([
       (async () => {
-        for (const product of [0x5678, 2, 4])
+        for (const product of [0x5678, 0x12, 0x14])
           await bridge.addHidlet(0x1234, product);
         return commandTranscript(bridge, await namesOf(bridge, hid));
       })(),
@@ -183,16 +177,19 @@ describe('the page object over WebHID answers as the plug-in', () => {
   });
 
   it('keeps the report id as the first byte of numbered reports, both ways', async () => {
-    const hid = fakeHid('id=N, in=8, out=8, reply=2', { numbered: true });
+    const hid = fakeHid(NUMBERED_REMOTE, { numbered: true });
     const bridge = createWebHidBridge({ hid });
-    await bridge.addHidlet(0x1234, 0x5678);
-    const [n] = Object.values(await namesOf(bridge, hid));
-    assert.match(await bridge.getDevices(), /input_report_length=8;;output_report_length=8;;/);
-    assert.equal(await finalAnswer(bridge, n, '01A1A2A3A4A5A6A7', 2, 5000, ''), '01A1A2A3A4A5A60001A1A2A3A4A5A601');
+    const N = await namesOf(bridge, hid);   // nothing listed before its type is registered
+    assert.deepEqual(N, {});
+    const lines = await numberedTranscript(bridge, { N: 'hid-1' });
+    const answers = '{{-2|New command created}} ... string:01A1A2A3A4A5A60001A1A2A3A4A5A601';
+    assert.deepEqual(lines, [
+      'getDevices() => device_id=N;;token=T;;vendor_id=4660;;product_id=5;;input_report_length=8;;output_report_length=8;;bcd_version_number=-1||',
+      `N: two reports, the id first in each => string:${answers}`,
+      `N: up to an end packet with the id => string:${answers}`,
+    ]);
     assert.deepEqual(hid.devices[0].outputs.map(([id, bytes]) => [id, Buffer.from(bytes).toString('hex')]),
-      [[1, 'a1a2a3a4a5a6a7']]);
-    assert.equal(await finalAnswer(bridge, n, '01A1A2A3A4A5A6A7', -1, 5000, '01A1A2A3A4A5A601'),
-      '01A1A2A3A4A5A60001A1A2A3A4A5A601', 'an end packet of the remote\'s input length, id included');
+      [[1, 'a1a2a3a4a5a6a7'], [1, 'a1a2a3a4a5a6a7']], 'the id apart from the data, as WebHID sends it');
   });
 
   it('counts an input report of another length as a read that brought nothing', async () => {
@@ -316,7 +313,7 @@ describe('the page library over WebHID', () => {
 
 // The command transcript of the real plug-in in the page runner, on the same remotes simulated.
 function pluginTranscript(build, names) {
-  const runner = spawn(path.join(build, 'bin', 'page-runner'), ['--timeout', '120', path.join(here, 'plugin-transcript.js'),
+  const runner = spawn(path.join(build, 'bin', 'page-runner'), ['--timeout', '120', path.join(here, 'plugin-transcript.js'), 'commands',
     JSON.stringify(names)], { env: { ...process.env, HIDLET_SIM: TRANSCRIPT_REMOTES } });
   let out = '';
   runner.stdout.on('data', (chunk) => { out += chunk; });
