@@ -1,0 +1,27 @@
+// webhid-bench's plug-in side, in the page runner: the page library's commands over the real
+// plug-in on the same remotes, as one line of JSON: the mean time of a command in microseconds
+// (the page runner has only Date.now(), whole milliseconds, for a clock).
+//   page-runner plugin-bench.js ONE_COUNT LONG_COUNT
+import { openBridge } from '../../web/remote-bridge.js';
+
+const [oneCount, longCount] = page.args.map(Number);
+const bridge = await openBridge({ plugin: embed(), pollMs: 1 });
+await bridge.addType(0x1234, 0x0001);
+await bridge.addType(0x1234, 0x0002);
+const remotes = {};
+for (const remote of await bridge.remotes())
+  remotes[remote.productId] = remote;
+
+async function mean(count, remote, packets) {
+  const start = Date.now();
+  for (let i = 0; i < count; i++) {
+    const reports = await remote.send(new Uint8Array(64).fill(i & 0xFF), { packets });
+    if (reports.length !== packets)
+      throw new Error(`${reports.length} reports instead of ${packets}`);
+  }
+  return ((Date.now() - start) * 1000) / count;
+}
+
+console.log(JSON.stringify({ one: await mean(oneCount, remotes[1], 1), long: await mean(longCount, remotes[2], 64) }));
+await bridge.releaseAll();
+page.exit(0);
