@@ -250,7 +250,11 @@ export class WebHidEngine {
   }
 
   async #transfer(remote, command) {
-    // Without a channel nothing is sent or read: success would claim a transfer that never was.
+    // A remote that went away ends the command at once, also one whose device could not be
+    // opened because it was going. Without a channel nothing is sent or read: success would
+    // claim a transfer that never was.
+    if (remote.gone)
+      return FATAL_ERROR;
     if (!remote.channelOpen)
       return CHANNEL_NOT_FOUND;
     // Reports still queued from an answer nobody waits for any more would open this command's
