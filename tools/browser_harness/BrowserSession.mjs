@@ -94,7 +94,8 @@ export class BrowserSession {
   //   env            extra environment of the browser, and so of the hosts it starts
   //   timeoutSeconds the longest the browser may run (default 300)
   //   loadSeconds    the longest the browser may take to start, or to load a page (default 30;
-  //                  a browser on the test VM's emulated CPU takes about as long)
+  //                  a browser on the test VM's emulated CPU takes about as long), and to
+  //                  answer the driver (at least 60)
   static async start(options) {
     const session = new BrowserSession(options);
     live.add(session);
@@ -139,8 +140,8 @@ export class BrowserSession {
     const env = { ...process.env, HOME: this.home, ...this.env };
     delete env.DISPLAY;
     const common = {
-      executablePath: wrapper, headless: true, userDataDir: this.profile, env, protocolTimeout: 60000,
-      timeout: this.loadSeconds * 1000,
+      executablePath: wrapper, headless: true, userDataDir: this.profile, env,
+      protocolTimeout: Math.max(60, this.loadSeconds) * 1000, timeout: this.loadSeconds * 1000,
     };
     if (this.kind === 'chromium') {
       // Loaded at start, not installed later: Chromium applies an administrator's policy only to
