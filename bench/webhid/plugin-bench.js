@@ -1,13 +1,13 @@
 // webhid-bench's plug-in side, in the page runner: the page library's commands over the real
 // plug-in on the same remotes, as one line of JSON: the mean time of a command in microseconds
 // (the page runner has only Date.now(), whole milliseconds, for a clock).
-//   page-runner plugin-bench.js ONE_COUNT LONG_COUNT
+//   page-runner plugin-bench.js ONE_PRODUCT ONE_COUNT LONG_PRODUCT LONG_COUNT
 import { openBridge } from '../../web/remote-bridge.js';
 
-const [oneCount, longCount] = page.args.map(Number);
+const [one, oneCount, long, longCount] = page.args.map(Number);
 const bridge = await openBridge({ plugin: embed(), pollMs: 1 });
-await bridge.addType(0x1234, 0x0001);
-await bridge.addType(0x1234, 0x0002);
+await bridge.addType(0x1234, one);
+await bridge.addType(0x1234, long);
 const remotes = {};
 for (const remote of await bridge.remotes())
   remotes[remote.productId] = remote;
@@ -22,6 +22,6 @@ async function mean(count, remote, packets) {
   return ((Date.now() - start) * 1000) / count;
 }
 
-console.log(JSON.stringify({ one: await mean(oneCount, remotes[1], 1), long: await mean(longCount, remotes[2], 64) }));
+console.log(JSON.stringify({ one: await mean(oneCount, remotes[one], 1), long: await mean(longCount, remotes[long], 64) }));
 await bridge.releaseAll();
 page.exit(0);

@@ -4,14 +4,15 @@
 import { openBridge } from '/web/remote-bridge.js';
 
 const VENDOR = 0x1234;
-const ONE = 0x0001;    // an echo remote
-const LONG = 0x0002;   // 64 reports at one per millisecond
+let ONE;    // the product id of an echo remote of 64-byte reports
+let LONG;   // ... of a remote that answers 64 reports at one per millisecond
 
 let bridge;
 const raw = {};
 const library = {};
 
-window.setUp = async () => {
+window.setUp = async (one, long) => {
+  [ONE, LONG] = [one, long];
   bridge = await openBridge({ transport: 'webhid' });
   for (const product of [ONE, LONG])
     await bridge.addType(VENDOR, product);
