@@ -18,6 +18,7 @@
 // for the extension: window.remoteBridge ??= createWebHidBridge();
 
 import { Emitter } from './lib/Emitter.js';
+import { bytesToHex, hexToBytes } from './lib/hex.js';
 import { CANCELLED, RemoteError, codeOf, ownError } from './lib/responses.js';
 import { ExtensionTransport } from './transports/ExtensionTransport.js';
 import { PluginTransport } from './transports/PluginTransport.js';
@@ -46,17 +47,7 @@ function toHex(value, what) {
     bytes = value;
   else
     throw ownError(`${what} must be bytes (Uint8Array, ArrayBuffer, array of 0 to 255) or hexadecimal text`);
-  let hex = '';
-  for (const byte of bytes)
-    hex += byte.toString(16).toUpperCase().padStart(2, '0');
-  return hex;
-}
-
-function fromHex(hex) {
-  const bytes = new Uint8Array(hex.length / 2);
-  for (let i = 0; i < bytes.length; ++i)
-    bytes[i] = Number.parseInt(hex.substr(2 * i, 2), 16);
-  return bytes;
+  return bytesToHex(bytes);
 }
 
 // Zeros up to whole reports of `length` bytes (nothing to pad when the length is unknown).
@@ -162,7 +153,7 @@ export class Remote extends Emitter {
     const hex = answer.startsWith('{{') ? '' : answer;
     const reports = [];
     for (let at = 0; at < hex.length; at += digits > 0 ? digits : hex.length)
-      reports.push(fromHex(hex.slice(at, digits > 0 ? at + digits : undefined)));
+      reports.push(hexToBytes(hex, at, digits > 0 ? digits : hex.length));
     return reports;
   }
 

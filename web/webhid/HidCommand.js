@@ -2,6 +2,7 @@
 // reports, the rule that ends the answer (a number of input reports, or the end packet), the
 // reports received, the cancel flag and the result code. It answers exactly as the engine's
 // command does for the same arguments.
+import { bytesToHex, hexToBytes } from '../lib/hex.js';
 import {
   EOF_PACKET_ERROR, GENERAL_ERROR, IN_PROGRESS, NEW, NO_TERMINATE_SIGNAL, SUCCESS, responseString,
 } from './responseTexts.js';
@@ -9,38 +10,9 @@ import {
 const CREATED_TEXT = responseString(NEW);
 const RUNNING_TEXT = responseString(IN_PROGRESS);
 
-const digitValue = (code) => {
-  if (code >= 0x30 && code <= 0x39)
-    return code - 0x30;
-  const lower = code | 0x20;
-  return lower >= 0x61 && lower <= 0x66 ? lower - 0x61 + 10 : -1;
-};
-
 // The position of the first character that is not a hexadecimal digit, or -1.
 function firstNonHexDigit(text) {
   return text.search(/[^0-9A-Fa-f]/);
-}
-
-// The bytes of `length` hexadecimal digits of `text` from `start`; null when one is not a digit.
-function hexBytes(text, start, length) {
-  const bytes = new Uint8Array(length / 2);
-  for (let i = 0; i < bytes.length; ++i) {
-    const high = digitValue(text.charCodeAt(start + 2 * i));
-    const low = digitValue(text.charCodeAt(start + 2 * i + 1));
-    if (high < 0 || low < 0)
-      return null;
-    bytes[i] = (high << 4) | low;
-  }
-  return bytes;
-}
-
-const HEX_DIGITS = '0123456789ABCDEF';
-
-function upperHex(bytes) {
-  let text = '';
-  for (const byte of bytes)
-    text += HEX_DIGITS[byte >> 4] + HEX_DIGITS[byte & 15];
-  return text;
 }
 
 export class HidCommand {
@@ -63,7 +35,7 @@ export class HidCommand {
 
     if (endPacket.length > 0) {
       // An odd number of digits leaves the last byte without its second digit.
-      const bytes = endPacket.length % 2 === 0 ? hexBytes(endPacket, 0, endPacket.length) : null;
+      const bytes = endPacket.length % 2 === 0 ? hexToBytes(endPacket) : null;
       if (bytes === null || bytes.length !== inputLength)
         this.fail(EOF_PACKET_ERROR, endPacket);
       else
@@ -83,7 +55,7 @@ export class HidCommand {
     // Only whole output reports are sent; digits after the last one are left out.
     const digits = 2 * outputLength;
     for (let at = 0; outputLength > 0 && at + digits <= request.length; at += digits)
-      this.packets.push(hexBytes(request, at, digits));
+      this.packets.push(hexToBytes(request, at, digits));
   }
 
   fail(code, detail) {
@@ -115,6 +87,6 @@ export class HidCommand {
       return RUNNING_TEXT;
     if (this.result !== SUCCESS)
       return responseString(this.result, this.errorText);
-    return this.received.map(upperHex).join('');
+    return this.received.map(bytesToHex).join('');
   }
 }
