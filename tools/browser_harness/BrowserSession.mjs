@@ -96,6 +96,8 @@ export class BrowserSession {
   //   loadSeconds    the longest the browser may take to start, or to load a page (default 30;
   //                  a browser on the test VM's emulated CPU takes about as long), and to
   //                  answer the driver (at least 60)
+  //   runAs          {user, groups}: for a driver that runs as root, the user (and supplementary
+  //                  groups) the browser runs as, in folders of that user
   static async start(options) {
     const session = new BrowserSession(options);
     live.add(session);
@@ -109,7 +111,7 @@ export class BrowserSession {
   }
 
   constructor({ browser, extension, hostManifests = [], managed = null, policies = null, env = {}, timeoutSeconds = 300,
-                loadSeconds = 30 }) {
+                loadSeconds = 30, runAs = null }) {
     if (!EXECUTABLES[browser])
       throw new Error(`unknown browser ${browser}`);
     this.kind = browser;
@@ -121,6 +123,7 @@ export class BrowserSession {
     this.env = env;
     this.timeoutSeconds = timeoutSeconds;
     this.loadSeconds = loadSeconds;
+    this.runAs = runAs;
     this.dir = fs.mkdtempSync(path.join(os.tmpdir(), `remote-bridge-${browser}-`));
     this.home = path.join(this.dir, 'home');
     this.profile = path.join(this.dir, 'profile');
@@ -136,7 +139,7 @@ export class BrowserSession {
     this.writeManagedStorage();
     const wrapper = path.join(this.dir, `${this.kind}-bounded`);
     fs.writeFileSync(wrapper,
-      `#!/bin/sh\nexec timeout -k 5 ${this.timeoutSeconds} ${EXECUTABLES[this.kind]} "$@"\n`, { mode: 0o755 });
+      `#!/bin/sh\nexec timeout -k 5 ${this.timeoutSeconds} ${this.userSwitch()}${EXECUTABLES[this.kind]} "$@"\n`, { mode: 0o755 });
     const env = { ...process.env, HOME: this.home, ...this.env };
     delete env.DISPLAY;
     const common = {
@@ -169,6 +172,19 @@ export class BrowserSession {
     this.pid = this.browser.process()?.pid ?? null;
     if (this.extensionDir)
       this.extensionId = this.kind === 'chromium' ? this.ids.chromium : await this.browser.installExtension(this.extensionDir);
+  }
+
+  // The command that runs the browser as runAs.user, who is given the session's folders; empty
+  // without runAs.
+  userSwitch() {
+    if (!this.runAs)
+      return '';
+    const id = (flag) => Number(spawnSync('id', [flag, this.runAs.user], { encoding: 'utf8' }).stdout.trim());
+    const [uid, gid] = [id('-u'), id('-g')];
+    for (const dir of [this.dir, this.home, this.profile])
+      fs.chownSync(dir, uid, gid);
+    const groups = this.runAs.groups?.length ? `--groups=${this.runAs.groups.join(',')}` : '--clear-groups';
+    return `setpriv --reuid=${uid} --regid=${gid} ${groups} `;
   }
 
   // Chromium reads them from the profile given with --user-data-dir, Firefox from $HOME.
