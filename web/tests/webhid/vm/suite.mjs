@@ -1,8 +1,9 @@
 // The WebHID bridge in real Chromium (plain headless) inside the test VM, against uhid remotes on
 // the kernel's own HID stack, the page's origin allowed by Chromium's WebHID policy; beside it the
 // real plug-in in the page runner on the same remotes, whose answers the bridge's must equal.
-// job.sh starts it as the page's user (nobody, in plugdev), with the remotes plugged:
-//   node suite.mjs BUILD_DIR
+// job.sh starts it as root, with the remotes plugged; Chromium runs as nobody, a member of plugdev,
+// whom the project's udev rule gives access:
+//   BROWSER_XDG_RUNTIME_DIR=<a folder of nobody> node suite.mjs BUILD_DIR
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -85,6 +86,8 @@ describe('the WebHID bridge in Chromium, against uhid remotes, beside the plug-i
       },
       loadSeconds: 300,
       timeoutSeconds: 1500,
+      runAs: { user: 'nobody', groups: ['plugdev'] },
+      env: { XDG_RUNTIME_DIR: process.env.BROWSER_XDG_RUNTIME_DIR },
     });
     console.log(`# ${await session.browser.version()} started in ${Date.now() - started} ms`);
     page = await session.open('about:blank');
