@@ -19,7 +19,7 @@
 
 import { Emitter } from './lib/Emitter.js';
 import { bytesToHex, hexToBytes } from './lib/hex.js';
-import { CANCELLED, RemoteError, codeOf, ownError } from './lib/responses.js';
+import { ALL_RELEASED, CANCELLED, REMOTE_RELEASED, RemoteError, codeOf, ownError } from './lib/responses.js';
 import { ExtensionTransport } from './transports/ExtensionTransport.js';
 import { PluginTransport } from './transports/PluginTransport.js';
 import { WebHidTransport } from './transports/WebHidTransport.js';
@@ -169,7 +169,7 @@ export class Remote extends Emitter {
   // flight ends with 600.
   async release() {
     const answer = await this.#bridge.transport.call('cleanupRemote', this.id);
-    this.abandon(`${CANCELLED.slice(0, -2)}:remote released}}`);
+    this.abandon(REMOTE_RELEASED);
     if (codeOf(answer) > 0)
       throw new RemoteError(answer);
   }
@@ -229,7 +229,7 @@ export class Bridge extends Emitter {
   async releaseAll() {
     const answer = await this.transport.call('cleanupAll');
     for (const remote of this.#remotes.values())
-      remote.abandon(`${CANCELLED.slice(0, -2)}:all remotes released}}`);
+      remote.abandon(ALL_RELEASED);
     if (codeOf(answer) > 0)
       throw new RemoteError(answer);
   }

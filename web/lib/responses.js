@@ -3,6 +3,9 @@
 
 export const PLUGIN_ERROR = 300;
 export const CANCELLED = '{{600|Cancel command}}';
+// How a command ends whose remote the page released.
+export const REMOTE_RELEASED = '{{600|Cancel command:remote released}}';
+export const ALL_RELEASED = '{{600|Cancel command:all remotes released}}';
 
 // What a response string says. Any other text (the hexadecimal data of an answer) is a success.
 export function parseResponse(response) {

@@ -28,6 +28,8 @@ export class HidCommand {
     this.endPacket = null;
     this.packets = [];
     this.received = [];
+    // Settles with the final answer once the command has one.
+    this.finished = new Promise((resolve) => { this.finish = resolve; });
     if (request === null)
       return this.fail(GENERAL_ERROR, 'Request is missing');
     if (endPacket === null)

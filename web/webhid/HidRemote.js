@@ -3,17 +3,14 @@
 // one command.
 import { reportLayout } from './reportLayout.js';
 
-// Each read waits as long as one of the engine's: one second, with the engine's 20 ms of slack.
-export const READ_WAIT_MS = 1020;
-// Input reports kept while no read waits; further ones are dropped, as a hidraw node keeps a
+// Input reports kept while no command reads; further ones are dropped, as a hidraw node keeps a
 // bounded queue. They are the rest of an answer nobody waits for, or what a page collects with a
 // command that sends nothing.
 const MOST_KEPT_REPORTS = 1024;
 
-// What a read ends with besides a report.
-export const TIMED_OUT = 'timed out';
+// Why reading stopped before its reader was done.
 export const GONE = 'gone';
-export const CANCELLED = 'cancelled';
+export const CLOSED = 'closed';
 
 export class HidRemote {
   constructor(device, identity) {
@@ -29,7 +26,8 @@ export class HidRemote {
     // false once a write showed that the device was opened without write access
     this.writable = null;
     this.reports = [];
-    this.waiter = null;
+    this.reader = null;
+    this.interrupt = null;
     this.onReport = (event) => this.take(event);
   }
 
@@ -65,59 +63,49 @@ export class HidRemote {
   async close() {
     this.device.removeEventListener('inputreport', this.onReport);
     this.channelOpen = false;
-    this.wake(CANCELLED);
+    this.interrupt?.(CLOSED);
     if (this.openedHere) {
       this.openedHere = false;
       await this.device.close().catch(() => {});
     }
   }
 
-  // The report as the page sends and receives it: the report id first when it has one.
+  // The report as the page sends and receives it: the report id first when it has one. It goes
+  // straight to the command reading, as it comes: no promise or timer per report.
   take(event) {
     const data = new Uint8Array(event.data.buffer, event.data.byteOffset, event.data.byteLength);
     const numbered = event.reportId !== 0;
     const report = new Uint8Array(data.length + (numbered ? 1 : 0));
     report[0] = event.reportId;
     report.set(data, numbered ? 1 : 0);
-    if (this.waiter)
-      this.wake(report);
+    if (this.reader)
+      this.reader(report);
     else if (this.reports.length < MOST_KEPT_REPORTS)
       this.reports.push(report);
   }
 
-  wake(outcome) {
-    const waiter = this.waiter;
-    this.waiter = null;
-    waiter?.(outcome);
+  // From now on every input report goes to reader(report), those queued first, until
+  // stopReading(); interrupt(GONE or CLOSED) when the device goes away or the channel closes.
+  startReading(reader, interrupt) {
+    this.reader = reader;
+    this.interrupt = interrupt;
+    while (this.reader === reader && this.reports.length > 0)
+      reader(this.reports.shift());
   }
 
-  // The device went away: a read waiting ends at once.
+  stopReading() {
+    this.reader = null;
+    this.interrupt = null;
+  }
+
+  // The device went away: a command reading ends at once.
   markGone() {
     this.gone = true;
-    this.wake(GONE);
+    this.interrupt?.(GONE);
   }
 
   dropQueuedReports() {
     this.reports.length = 0;
-  }
-
-  // The next input report, or TIMED_OUT after one read's wait, GONE or CANCELLED.
-  read(command) {
-    if (command.canceled)
-      return Promise.resolve(CANCELLED);
-    if (this.gone)
-      return Promise.resolve(GONE);
-    if (this.reports.length > 0)
-      return Promise.resolve(this.reports.shift());
-    return new Promise((resolve) => {
-      const timer = setTimeout(() => this.wake(TIMED_OUT), READ_WAIT_MS);
-      command.onCancel = () => this.wake(CANCELLED);
-      this.waiter = (outcome) => {
-        clearTimeout(timer);
-        command.onCancel = null;
-        resolve(outcome);
-      };
-    });
   }
 
   // Sends one output report of the page (the report id first when they are numbered).

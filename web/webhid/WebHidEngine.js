@@ -13,7 +13,8 @@
 // engine has one worker for all), and a cancel ends a read that waits at once (the engine's
 // worker sees it after the read).
 import { HidCommand } from './HidCommand.js';
-import { CANCELLED, GONE, HidRemote, TIMED_OUT } from './HidRemote.js';
+import { GONE, HidRemote } from './HidRemote.js';
+import { ALL_RELEASED, REMOTE_RELEASED } from '../lib/responses.js';
 import { primaryUsage } from './reportLayout.js';
 import {
   CANCEL, CANNOT_CLEANUP_REMOTE, CHANNEL_NOT_FOUND, FATAL_ERROR, GENERAL_ERROR, IN_PROGRESS, READ_TIMEOUT, REMOTE_NOT_FOUND, SUCCESS,
@@ -23,6 +24,10 @@ import {
 // The remotes' usage: vendor usage page 0xFF00, usage 1.
 export const REMOTE_USAGE_PAGE = 0xFF00;
 export const REMOTE_USAGE = 1;
+// Each read waits as long as one of the engine's: one second, with the engine's 20 ms of slack.
+export const READ_WAIT_MS = 1020;
+
+const now = () => globalThis.performance?.now() ?? Date.now();
 
 export class WebHidEngine {
   #hid;
@@ -119,6 +124,13 @@ export class WebHidEngine {
     return answer;
   }
 
+  // The final answer of the command that runs on the remote (the answer itself, if it has a
+  // final one already); null when it has none.
+  finalAnswer(deviceId) {
+    const command = this.#connectedRemote(deviceId)?.command;
+    return command ? command.finished : null;
+  }
+
   cancel(deviceId) {
     const remote = this.#connectedRemote(deviceId);
     if (!remote)
@@ -134,7 +146,7 @@ export class WebHidEngine {
     const remote = this.#remotes.find((r) => r.deviceId === deviceId);
     if (remote) {
       this.#remotes = this.#remotes.filter((r) => r !== remote);
-      await this.#release(remote);
+      await this.#release(remote, REMOTE_RELEASED);
     }
     try {
       await this.#updateRemotes();
@@ -149,7 +161,7 @@ export class WebHidEngine {
     const remotes = this.#remotes;
     this.#remotes = [];
     for (const remote of remotes)
-      await this.#release(remote);
+      await this.#release(remote, ALL_RELEASED);
   }
 
   #hasRemoteUsage(device) {
@@ -201,13 +213,17 @@ export class WebHidEngine {
       if (keepAnswers && remote.connected && remote.command !== null)
         this.#kept.set(remote.deviceId, remote.command.response());
       this.#remotes = this.#remotes.filter((r) => r !== remote);
-      await this.#release(remote);
+      await this.#release(remote, null);
     }
   }
 
-  async #release(remote) {
+  // Drops the remote's command, whose final answer, for whoever awaits it (finalAnswer()), is then
+  // `finalAnswer`, and closes its channel.
+  async #release(remote, finalAnswer) {
     const command = remote.command;
     remote.command = null;
+    if (command && finalAnswer)
+      command.finish(finalAnswer);
     command?.cancel();
     await remote.close();
   }
@@ -241,10 +257,11 @@ export class WebHidEngine {
       code = GENERAL_ERROR;
     }
     command.result = code;
+    const answer = command.response();
+    command.finish(answer);
     // A command dropped by a cleanup has no answer for anyone.
     if (remote.command !== command)
       return;
-    const answer = command.response();
     for (const listener of this.#answerListeners)
       listener(remote.deviceId, answer);
   }
@@ -269,28 +286,62 @@ export class WebHidEngine {
     }
     if (command.count === 0)
       return SUCCESS;
-    // The one-second reads that may pass without a report, over the whole command.
+    return this.#readAnswer(remote, command);
+  }
+
+  // The answer's input reports, read as the engine reads them: one read after the other, each
+  // waiting up to a second, with a budget of reads that bring nothing over the whole command (the
+  // time-out's whole seconds); a report of another length than the remote's input reports is such
+  // a read. The reports come as the device sends them and one timer follows the reads' waits.
+  #readAnswer(remote, command) {
     const budget = Math.trunc(command.timeoutMs / 1000);
-    let timeouts = 0;
-    let more = true;
-    do {
-      if (!remote.connected)
-        return FATAL_ERROR;
-      const outcome = await remote.read(command);
-      if (outcome === GONE)
-        return FATAL_ERROR;
-      if (outcome === CANCELLED)
-        return CANCEL;
-      // A report of another length than the remote's input reports counts as a read that
-      // brought nothing, as it does in the engine.
-      if (outcome !== TIMED_OUT && outcome.length === command.inputLength)
-        more = command.addReceived(outcome);
-      else if (timeouts < budget)
-        ++timeouts;
-      else
-        return READ_TIMEOUT;
-    } while (more && !command.canceled);
-    return command.canceled ? CANCEL : SUCCESS;
+    return new Promise((resolve) => {
+      let emptyReads = 0;
+      let readStart = now();
+      let timer = null;
+      let done = false;
+      const finish = (code) => {
+        if (done)
+          return;
+        done = true;
+        clearTimeout(timer);
+        remote.stopReading();
+        command.onCancel = null;
+        resolve(code);
+      };
+      // One read's outcome: a report, or null for one that brought nothing.
+      const readEnded = (report) => {
+        if (report !== null && report.length === command.inputLength) {
+          if (!command.addReceived(report))
+            return finish(command.canceled ? CANCEL : SUCCESS);
+        } else if (emptyReads < budget) {
+          ++emptyReads;
+        } else {
+          return finish(READ_TIMEOUT);
+        }
+        if (command.canceled)
+          return finish(CANCEL);
+        if (!remote.connected)
+          return finish(FATAL_ERROR);
+        readStart = now();
+      };
+      const tick = () => {
+        const left = readStart + READ_WAIT_MS - now();
+        if (left <= 0) {
+          readEnded(null);
+          if (done)
+            return;
+        }
+        timer = setTimeout(tick, left > 0 ? left : READ_WAIT_MS);
+      };
+      if (command.canceled)
+        return finish(CANCEL);
+      if (remote.gone || !remote.connected)
+        return finish(FATAL_ERROR);
+      command.onCancel = () => finish(CANCEL);
+      timer = setTimeout(tick, READ_WAIT_MS);
+      remote.startReading(readEnded, (why) => finish(why === GONE ? FATAL_ERROR : CANCEL));
+    });
   }
 
   // One output report. A remote that went away ends the command at once (400). A device that was

@@ -19,6 +19,8 @@ const INT32_MIN = -2147483648;
 const INT32_MAX = 2147483647;
 
 const engines = new WeakMap();
+// bridge -> its engine, for runCommand()
+const enginesOfBridges = new WeakMap();
 
 function engineFor(hid) {
   let engine = engines.get(hid);
@@ -104,6 +106,7 @@ function bridgeClass() {
       super();
       this.#hid = hid;
       this.#engine = hid ? engineFor(hid) : null;
+      enginesOfBridges.set(this, this.#engine);
       this.#engine?.onAnswer((deviceId, result) => this.dispatchEvent(pageEvent('answer', { deviceId, result })));
       this.#engine?.onDevices((devices) => this.dispatchEvent(pageEvent('devicechange', { devices })));
     }
@@ -152,10 +155,9 @@ function bridgeClass() {
       return this.#call(() => (text === PLUGIN_VERSION_KEY ? PLUGIN_VERSION : null));
     }
 
-    performOperation(deviceId, request, responsePackets, timeoutMs, endPacket) {
-      const id = textArgument(deviceId);
-      const args = [textArgument(request), intArgument(responsePackets), textArgument(endPacket), intArgument(timeoutMs)];
-      return this.#call(() => (id === null ? EXCEPTION_TEXT : this.#engine.execute(id, ...args)));
+    performOperation(...args) {
+      const execute = executeOf(this.#engine, args);
+      return this.#call(execute);
     }
 
     cancelCommand(deviceId) {
@@ -176,6 +178,34 @@ function bridgeClass() {
     }
   };
   return BridgeClass;
+}
+
+// The engine's execute() for performOperation(...args), the arguments converted as the plug-in
+// converts them.
+function executeOf(engine, [deviceId, request, responsePackets, timeoutMs, endPacket]) {
+  const id = textArgument(deviceId);
+  const args = [textArgument(request), intArgument(responsePackets), textArgument(endPacket), intArgument(timeoutMs)];
+  return () => (id === null ? EXCEPTION_TEXT : engine.execute(id, ...args));
+}
+
+// What the page library does with every command over WebHID, without the events and the calls a
+// page makes: the command of bridge.performOperation(...args), run to its end. Resolves with
+// what that call answers when it does not start a command, else with the command's final answer,
+// which it also collects (so that the next call starts a new command).
+export async function runCommand(bridge, ...args) {
+  const engine = enginesOfBridges.get(bridge);
+  if (!engine)
+    throw failure(NO_WEBHID);
+  const execute = executeOf(engine, args);
+  const { answer, finished } = await engine.run(() => {
+    const first = execute();
+    return { answer: first, finished: first.startsWith('{{-2|') ? engine.finalAnswer(textArgument(args[0])) : null };
+  });
+  if (!finished)
+    return answer;
+  const final = await finished;
+  engine.run(execute);
+  return final;
 }
 
 // The page object over `hid` (default: navigator.hid). Without WebHID, `ready` is false and every
