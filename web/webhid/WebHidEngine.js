@@ -12,13 +12,13 @@
 // Differences that are not answers: commands of different remotes run at the same time (the
 // engine has one worker for all), and a cancel ends a read that waits at once (the engine's
 // worker sees it after the read).
+import { ALL_RELEASED, REMOTE_RELEASED } from '../lib/responses.js';
 import { HidCommand } from './HidCommand.js';
 import { GONE, HidRemote } from './HidRemote.js';
-import { ALL_RELEASED, REMOTE_RELEASED } from '../lib/responses.js';
 import { primaryUsage } from './reportLayout.js';
 import {
-  CANCEL, CANNOT_CLEANUP_REMOTE, CHANNEL_NOT_FOUND, FATAL_ERROR, GENERAL_ERROR, IN_PROGRESS, READ_TIMEOUT, REMOTE_NOT_FOUND, SUCCESS,
-  WRITE_ERROR_IOPIPE, responseString,
+  CANCEL, CANNOT_CLEANUP_REMOTE, CHANNEL_NOT_FOUND, FATAL_ERROR, GENERAL_ERROR, IN_PROGRESS, READ_TIMEOUT,
+  REMOTE_NOT_FOUND, SUCCESS, WRITE_ERROR_IOPIPE, responseString,
 } from './responseTexts.js';
 
 // The remotes' usage: vendor usage page 0xFF00, usage 1.
@@ -124,8 +124,7 @@ export class WebHidEngine {
     return answer;
   }
 
-  // The final answer of the command that runs on the remote (the answer itself, if it has a
-  // final one already); null when it has none.
+  // The promise of the final answer of the remote's command; null when it has none.
   finalAnswer(deviceId) {
     const command = this.#connectedRemote(deviceId)?.command;
     return command ? command.finished : null;
