@@ -146,6 +146,9 @@ export class Remote extends Emitter {
     } finally {
       this.#running.delete(abandoned);
     }
+    // Over WebHID a successful answer comes as its reports.
+    if (Array.isArray(answer?.reports))
+      return answer.reports;
     const code = codeOf(answer);
     if (code !== 0)
       throw new RemoteError(answer);

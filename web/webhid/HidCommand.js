@@ -28,8 +28,10 @@ export class HidCommand {
     this.endPacket = null;
     this.packets = [];
     this.received = [];
-    // Settles with the final answer once the command has one.
+    // Settles once the command has its final result (or was dropped: see `dropped`).
     this.finished = new Promise((resolve) => { this.finish = resolve; });
+    // The final answer of a command whose remote was released while it ran.
+    this.dropped = null;
     if (request === null)
       return this.fail(GENERAL_ERROR, 'Request is missing');
     if (endPacket === null)

@@ -38,6 +38,7 @@ export class WebHidEngine {
   #nextNumber = 1;
   // Calls run one after the other, in the order the page made them, as the plug-in's do.
   #calls = Promise.resolve();
+  // deviceId -> a command whose final answer a listing of the engine's own outlived its remote
   #kept = new Map();
   #lastList = '';
   #listingDue = false;
@@ -102,9 +103,9 @@ export class WebHidEngine {
 
   execute(deviceId, request, count, endPacket, timeoutMs) {
     if (this.#kept.has(deviceId)) {
-      const answer = this.#kept.get(deviceId);
+      const kept = this.#kept.get(deviceId);
       this.#kept.delete(deviceId);
-      return answer;
+      return kept.response();
     }
     const remote = this.#connectedRemote(deviceId);
     if (!remote)
@@ -124,10 +125,20 @@ export class WebHidEngine {
     return answer;
   }
 
-  // The promise of the final answer of the remote's command; null when it has none.
-  finalAnswer(deviceId) {
-    const command = this.#connectedRemote(deviceId)?.command;
-    return command ? command.finished : null;
+  // The remote's command (whose `finished` settles once it has its final result); null when it has
+  // none.
+  commandOf(deviceId) {
+    return this.#connectedRemote(deviceId)?.command ?? null;
+  }
+
+  // What a call that collects the final answer of `command` does, without making its text: the
+  // next call on the remote starts a new command.
+  collect(deviceId, command) {
+    const remote = this.#connectedRemote(deviceId);
+    if (remote?.command === command && command.result >= 0)
+      remote.command = null;
+    if (this.#kept.get(deviceId) === command)
+      this.#kept.delete(deviceId);
   }
 
   cancel(deviceId) {
@@ -210,19 +221,21 @@ export class WebHidEngine {
         continue;
       }
       if (keepAnswers && remote.connected && remote.command !== null)
-        this.#kept.set(remote.deviceId, remote.command.response());
+        this.#kept.set(remote.deviceId, remote.command);
       this.#remotes = this.#remotes.filter((r) => r !== remote);
       await this.#release(remote, null);
     }
   }
 
-  // Drops the remote's command, whose final answer, for whoever awaits it (finalAnswer()), is then
-  // `finalAnswer`, and closes its channel.
-  async #release(remote, finalAnswer) {
+  // Drops the remote's command, whose final answer, for whoever awaits it, is then `dropped`,
+  // and closes its channel.
+  async #release(remote, dropped) {
     const command = remote.command;
     remote.command = null;
-    if (command && finalAnswer)
-      command.finish(finalAnswer);
+    if (command && dropped && command.result < 0) {
+      command.dropped = dropped;
+      command.finish();
+    }
     command?.cancel();
     await remote.close();
   }
@@ -256,13 +269,12 @@ export class WebHidEngine {
       code = GENERAL_ERROR;
     }
     command.result = code;
-    const answer = command.response();
-    command.finish(answer);
+    command.finish();
     // A command dropped by a cleanup has no answer for anyone.
     if (remote.command !== command)
       return;
     for (const listener of this.#answerListeners)
-      listener(remote.deviceId, answer);
+      listener(remote.deviceId, command);
   }
 
   async #transfer(remote, command) {
@@ -276,25 +288,37 @@ export class WebHidEngine {
     // Reports still queued from an answer nobody waits for any more would open this command's
     // answer. A command that sends nothing keeps them: it may collect the answer to the reports
     // an earlier command sent.
-    if (command.packets.length > 0)
+    const { packets } = command;
+    if (packets.length > 0)
       remote.dropQueuedReports();
-    for (const packet of command.packets) {
-      const code = await this.#write(remote, packet);
+    for (let i = 0; i < packets.length - 1; ++i) {
+      const code = await this.#write(remote, packets[i]);
       if (code !== SUCCESS)
         return code;
     }
+    const last = packets.length > 0 ? this.#write(remote, packets[packets.length - 1]) : null;
     if (command.count === 0)
-      return SUCCESS;
-    return this.#readAnswer(remote, command);
+      return last ?? SUCCESS;
+    // The answer is read while the browser still confirms the last report: a report that comes
+    // now answers it (those before were dropped). A send that fails ends the command with its
+    // code; an answer already complete does not wait for the confirmation.
+    const reading = this.#readAnswer(remote, command);
+    last?.then((code) => {
+      if (code !== SUCCESS)
+        reading.stop(code);
+    });
+    return reading.ended;
   }
 
   // The answer's input reports, read as the engine reads them: one read after the other, each
   // waiting up to a second, with a budget of reads that bring nothing over the whole command (the
   // time-out's whole seconds); a report of another length than the remote's input reports is such
   // a read. The reports come as the device sends them and one timer follows the reads' waits.
+  // {ended: the promise of the code it ends with, stop(code): ends it with that code}.
   #readAnswer(remote, command) {
     const budget = Math.trunc(command.timeoutMs / 1000);
-    return new Promise((resolve) => {
+    const reading = {};
+    reading.ended = new Promise((resolve) => {
       let emptyReads = 0;
       let readStart = now();
       let timer = null;
@@ -308,6 +332,7 @@ export class WebHidEngine {
         command.onCancel = null;
         resolve(code);
       };
+      reading.stop = finish;
       // One read's outcome: a report, or null for one that brought nothing.
       const readEnded = (report) => {
         if (report !== null && report.length === command.inputLength) {
@@ -341,6 +366,7 @@ export class WebHidEngine {
       timer = setTimeout(tick, READ_WAIT_MS);
       remote.startReading(readEnded, (why) => finish(why === GONE ? FATAL_ERROR : CANCEL));
     });
+    return reading;
   }
 
   // One output report. A remote that went away ends the command at once (400). A device that was

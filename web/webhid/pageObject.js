@@ -10,7 +10,7 @@
 // Every bridge of one page shares one engine (per navigator.hid), as every plug-in object of a
 // browser process shares one engine: what one registers or starts, the others see.
 import { WebHidEngine } from './WebHidEngine.js';
-import { CLEANUP_ALL_TEXT, EXCEPTION_TEXT, PLUGIN_VERSION } from './responseTexts.js';
+import { CLEANUP_ALL_TEXT, EXCEPTION_TEXT, PLUGIN_VERSION, SUCCESS } from './responseTexts.js';
 
 const NO_WEBHID = '{{300|Error in plugin:no WebHID in this browser (navigator.hid)}}';
 const GESTURE_NEEDED = '{{300|Error in plugin:requestAccess needs a user gesture}}';
@@ -107,7 +107,7 @@ function bridgeClass() {
       this.#hid = hid;
       this.#engine = hid ? engineFor(hid) : null;
       enginesOfBridges.set(this, this.#engine);
-      this.#engine?.onAnswer((deviceId, result) => this.dispatchEvent(pageEvent('answer', { deviceId, result })));
+      this.#engine?.onAnswer((deviceId, command) => this.dispatchEvent(pageEvent('answer', answerDetail(deviceId, command))));
       this.#engine?.onDevices((devices) => this.dispatchEvent(pageEvent('devicechange', { devices })));
     }
 
@@ -188,24 +188,37 @@ function executeOf(engine, [deviceId, request, responsePackets, timeoutMs, endPa
   return () => (id === null ? EXCEPTION_TEXT : engine.execute(id, ...args));
 }
 
+// The `answer` event's detail: {deviceId, result}, the result's text made when it is first read.
+function answerDetail(deviceId, command) {
+  let result = null;
+  return Object.defineProperties({}, {
+    deviceId: { value: deviceId, enumerable: true },
+    result: { get: () => (result ??= command.response()), enumerable: true },
+  });
+}
+
 // What the page library does with every command over WebHID, without the events and the calls a
-// page makes: the command of bridge.performOperation(...args), run to its end. Resolves with
-// what that call answers when it does not start a command, else with the command's final answer,
-// which it also collects (so that the next call starts a new command).
+// page makes: the command of bridge.performOperation(...args), run to its end. Resolves with what
+// that call answers when it starts no command; else, once the command ended, with its final
+// answer, and for success with its input reports themselves ({reports}), not as text. Either way
+// the command is collected: the next call starts a new one.
 export async function runCommand(bridge, ...args) {
   const engine = enginesOfBridges.get(bridge);
   if (!engine)
     throw failure(NO_WEBHID);
+  const deviceId = textArgument(args[0]);
   const execute = executeOf(engine, args);
-  const { answer, finished } = await engine.run(() => {
+  const { answer, command } = await engine.run(() => {
     const first = execute();
-    return { answer: first, finished: first.startsWith('{{-2|') ? engine.finalAnswer(textArgument(args[0])) : null };
+    return { answer: first, command: first.startsWith('{{-2|') ? engine.commandOf(deviceId) : null };
   });
-  if (!finished)
+  if (!command)
     return answer;
-  const final = await finished;
-  engine.run(execute);
-  return final;
+  await command.finished;
+  if (command.dropped)
+    return command.dropped;
+  engine.run(() => engine.collect(deviceId, command));
+  return command.result === SUCCESS ? { reports: command.received } : command.response();
 }
 
 // The page object over `hid` (default: navigator.hid). Without WebHID, `ready` is false and every
