@@ -12,7 +12,10 @@ const remotes = {};
 for (const remote of await bridge.remotes())
   remotes[remote.productId] = remote;
 
+// The mean over `count` commands, after a few that warm the page's script up.
 async function mean(count, remote, packets) {
+  for (let i = 0; i < 3; i++)
+    await remote.send(new Uint8Array(64), { packets });
   const start = Date.now();
   for (let i = 0; i < count; i++) {
     const reports = await remote.send(new Uint8Array(64).fill(i & 0xFF), { packets });
