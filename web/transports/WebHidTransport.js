@@ -9,6 +9,7 @@ export class WebHidTransport extends ExtensionTransport {
   constructor(bridge) {
     super(bridge);
     this.kind = 'webhid';
+    bridge.removeEventListener('answer', this.onAnswer);
   }
 
   async command(deviceId, args, signal, abandoned) {

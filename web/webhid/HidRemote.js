@@ -79,12 +79,12 @@ export class HidRemote {
     report[0] = event.reportId;
     report.set(data, numbered ? 1 : 0);
     if (this.reader)
-      this.reader(report);
+      this.reader(report, event.timeStamp);
     else if (this.reports.length < MOST_KEPT_REPORTS)
       this.reports.push(report);
   }
 
-  // From now on every input report goes to reader(report), those queued first, until
+  // From now on every input report goes to reader(report, when it came), those queued first, until
   // stopReading(); interrupt(GONE or CLOSED) when the device goes away or the channel closes.
   startReading(reader, interrupt) {
     this.reader = reader;

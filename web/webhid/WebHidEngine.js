@@ -44,6 +44,9 @@ export class WebHidEngine {
   #listingDue = false;
   #answerListeners = new Set();
   #deviceListeners = new Set();
+  // The commands reading, and the one timer that follows their reads' waits.
+  #readings = new Set();
+  #readTimer = null;
 
   constructor(hid) {
     this.#hid = hid;
@@ -313,28 +316,28 @@ export class WebHidEngine {
   // The answer's input reports, read as the engine reads them: one read after the other, each
   // waiting up to a second, with a budget of reads that bring nothing over the whole command (the
   // time-out's whole seconds); a report of another length than the remote's input reports is such
-  // a read. The reports come as the device sends them and one timer follows the reads' waits.
-  // {ended: the promise of the code it ends with, stop(code): ends it with that code}.
+  // a read. The reports come as the device sends them, each with the time it came, and one timer
+  // of the engine follows the waits of every command reading (#watchReads): nothing is armed or
+  // read off the clock per report. {ended: the promise of the code it ends with, stop(code)}.
   #readAnswer(remote, command) {
     const budget = Math.trunc(command.timeoutMs / 1000);
-    const reading = {};
+    const start = now();
+    const reading = { readStart: start };
     reading.ended = new Promise((resolve) => {
       let emptyReads = 0;
-      let readStart = now();
-      let timer = null;
       let done = false;
       const finish = (code) => {
         if (done)
           return;
         done = true;
-        clearTimeout(timer);
+        this.#readings.delete(reading);
         remote.stopReading();
         command.onCancel = null;
         resolve(code);
       };
       reading.stop = finish;
-      // One read's outcome: a report, or null for one that brought nothing.
-      const readEnded = (report) => {
+      // One read's outcome at `at`: a report, or null for one that brought nothing.
+      const readEnded = (report, at) => {
         if (report !== null && report.length === command.inputLength) {
           if (!command.addReceived(report))
             return finish(command.canceled ? CANCEL : SUCCESS);
@@ -347,26 +350,41 @@ export class WebHidEngine {
           return finish(CANCEL);
         if (!remote.connected)
           return finish(FATAL_ERROR);
-        readStart = now();
+        reading.readStart = at;
       };
-      const tick = () => {
-        const left = readStart + READ_WAIT_MS - now();
-        if (left <= 0) {
-          readEnded(null);
-          if (done)
-            return;
-        }
-        timer = setTimeout(tick, left > 0 ? left : READ_WAIT_MS);
-      };
+      reading.nothingRead = (at) => readEnded(null, at);
       if (command.canceled)
         return finish(CANCEL);
       if (remote.gone || !remote.connected)
         return finish(FATAL_ERROR);
       command.onCancel = () => finish(CANCEL);
-      timer = setTimeout(tick, READ_WAIT_MS);
-      remote.startReading(readEnded, (why) => finish(why === GONE ? FATAL_ERROR : CANCEL));
+      this.#readings.add(reading);
+      this.#watchReads();
+      remote.startReading((report, at = start) => readEnded(report, at), (why) => finish(why === GONE ? FATAL_ERROR : CANCEL));
     });
     return reading;
+  }
+
+  // The one timer of the reads: armed while a command reads, for the first read's wait to end.
+  // A timer still armed from an earlier command ends before any new read's wait would: it is
+  // kept, and armed again for what is left.
+  #watchReads() {
+    if (this.#readTimer === null)
+      this.#readTimer = setTimeout(() => this.#readTimeFired(), READ_WAIT_MS);
+  }
+
+  #readTimeFired() {
+    this.#readTimer = null;
+    const time = now();
+    let next = Infinity;
+    for (const reading of [...this.#readings]) {
+      if (time >= reading.readStart + READ_WAIT_MS)
+        reading.nothingRead(time);
+      if (this.#readings.has(reading))
+        next = Math.min(next, reading.readStart + READ_WAIT_MS);
+    }
+    if (next !== Infinity)
+      this.#readTimer = setTimeout(() => this.#readTimeFired(), Math.max(0, next - time));
   }
 
   // One output report. A remote that went away ends the command at once (400). A device that was

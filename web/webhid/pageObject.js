@@ -101,14 +101,35 @@ function bridgeClass() {
   BridgeClass ??= class WebHidRemoteBridge extends (globalThis.EventTarget ?? SilentTarget) {
     #hid;
     #engine;
+    // listener -> how often it was added for `answer` (never fewer than the EventTarget holds): no
+    // event is made for a page that does not listen.
+    #answerListeners = new Map();
 
     constructor(hid) {
       super();
       this.#hid = hid;
       this.#engine = hid ? engineFor(hid) : null;
       enginesOfBridges.set(this, this.#engine);
-      this.#engine?.onAnswer((deviceId, command) => this.dispatchEvent(pageEvent('answer', answerDetail(deviceId, command))));
+      this.#engine?.onAnswer((deviceId, command) => {
+        if (this.#answerListeners.size > 0)
+          this.dispatchEvent(pageEvent('answer', answerDetail(deviceId, command)));
+      });
       this.#engine?.onDevices((devices) => this.dispatchEvent(pageEvent('devicechange', { devices })));
+    }
+
+    addEventListener(type, listener, options) {
+      if (type === 'answer' && listener)
+        this.#answerListeners.set(listener, (this.#answerListeners.get(listener) ?? 0) + 1);
+      super.addEventListener(type, listener, options);
+    }
+
+    removeEventListener(type, listener, options) {
+      const added = type === 'answer' ? this.#answerListeners.get(listener) : 0;
+      if (added > 1)
+        this.#answerListeners.set(listener, added - 1);
+      else if (added === 1)
+        this.#answerListeners.delete(listener);
+      super.removeEventListener(type, listener, options);
     }
 
     // True while the page may use a remote that is present (granted by the user's choice or an
