@@ -7,7 +7,7 @@ set -eu
 root=$(cd "$(dirname "$0")" && pwd)
 simulated=no
 if [ "${1:-}" = "--simulated" ]; then simulated=yes; shift; fi
-sh "$root/scripts/install-deps.sh"
+sh "$root/scripts/install-deps.sh" demo
 # Only what the demo runs: the page runner and the plug-in with the libraries it loads.
 sh "$root/scripts/build.sh" "$root/build" --target page-runner
 runner="$root/build/bin/page-runner"

@@ -8,7 +8,7 @@
 set -eu
 root=$(cd "$(dirname "$0")" && pwd)
 flavour=${1:-normal}
-sh "$root/scripts/install-deps.sh"
+sh "$root/scripts/install-deps.sh" tests
 case $flavour in
     normal) dir=$root/build; opts="" ;;
     asan)   dir=$root/build-asan; opts="-DENABLE_ASAN_UBSAN=ON" ;;

@@ -5,7 +5,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$root/build-package}
-sh "$root/scripts/install-deps.sh"
+sh "$root/scripts/install-deps.sh" demo package
 sh "$root/scripts/build.sh" "$dir" --target deliverables
 (cd "$dir" && cpack -G DEB >/dev/null)
 ls "$dir"/remote-bridge_*.deb

@@ -54,9 +54,7 @@ function contextSwitches(pid) {
 
 async function allow(session, page) {
   await page.evaluate(() => { window.accessAnswer = window.remoteBridge.requestAccess(); });
-  const prompt = await session.waitForPage((href) => href.includes('/prompt/prompt.html'));
-  await prompt.waitForSelector('#allow');
-  await prompt.click('#allow');
+  await session.press(await session.waitForPrompt(), '#allow');
   if (!(await page.evaluate(() => window.accessAnswer)))
     throw new Error('the bench page was not allowed');
 }

@@ -2,13 +2,24 @@
 // allowed calls on, and sends events where they belong: a command's final answer to the frame
 // that started it, a change of the remotes present to every allowed frame.
 //
+// A command belongs to the frame that started it while that frame lives. Another frame's
+// performOperation or cancelCommand on that remote is answered "in progress" here and never
+// reaches the host, so it can neither collect the command's answer nor cancel it; another
+// frame's cleanup ends it, and its owner hears so with a final answer of its own. While a frame's
+// first call on a remote is on its way, other frames' calls on that remote wait for its answer.
+//
 // A frame that goes away while its command runs must not leave its answer for another frame to
 // collect: its command is cancelled and, once the host reports the final answer, that answer is
-// taken and dropped. Until then the device's other calls of performOperation wait, so that no
-// page polls up the answer first.
+// taken and dropped. Until then the remote's other calls wait, for at most HELD_LIMIT_MS.
 import { BAD_CALL, HOST_DISCONNECTED, ORIGIN_NOT_ALLOWED, PAGE_METHODS } from './responses.js';
 
 const DEVICE_METHODS = new Set(['performOperation', 'cancelCommand', 'cleanupRemote']);
+const OWNED_METHODS = new Set(['performOperation', 'cancelCommand']);
+const BUSY = '{{-1|Command in progress}}';
+const ENDED_BY_CLEANUP = '{{600|Cancel command}}';
+// How long a call waits for an abandoned command's end. The engine ends a cancelled command
+// within about a second; should no answer come at all, the host's word counts after this.
+export const HELD_LIMIT_MS = 10000;
 
 // The host and the engine see a text argument up to its first NUL; so does the bookkeeping here.
 function deviceOf(method, args) {
@@ -22,20 +33,22 @@ const isNewCommand = (result) => typeof result === 'string' && result.startsWith
 const isRunning = (result) => typeof result === 'string' && (result.startsWith('{{-2|') || result.startsWith('{{-1|'));
 
 export class PageBridge {
-  // host: a NativeHost; access: an OriginAccess.
-  constructor(host, access) {
+  // host: a NativeHost; access: an OriginAccess; heldLimitMs: see HELD_LIMIT_MS.
+  constructor(host, access, { heldLimitMs = HELD_LIMIT_MS } = {}) {
     this.host = host;
     this.access = access;
+    this.heldLimitMs = heldLimitMs;
     this.frames = new Set();
-    // deviceId -> {frame, state: 'running' | 'answered' | 'orphaned', held: [calls]}; a command
-    // that the host follows and whose answer no frame collected yet.
+    // deviceId -> {frame, state, held: [calls], timer}. state: 'starting' (the frame's call is on
+    // its way to the host), 'running', 'answered' (the host keeps the final answer for the frame)
+    // or 'orphaned' (the frame went; the command was cancelled and its answer is to be dropped).
     this.commands = new Map();
     host.onEvent((event) => this.hostEvent(event));
     host.onGone(() => this.hostGone());
     access.onChange(() => this.accessChanged());
   }
 
-  // frame: {origin, post(message)}.
+  // frame: {origin, post(message)}; the bridge keeps its own notes on it (frame.allowed).
   frameConnected(frame) {
     this.frames.add(frame);
   }
@@ -56,7 +69,7 @@ export class PageBridge {
       frame.post({ type: 'ready', value: await this.readyFor(frame) });
       break;
     case 'requestAccess': {
-      const allowed = await this.access.request(frame.origin);
+      const allowed = await this.access.request(frame.origin, { site: frame.site, activated: message.activated === true });
       frame.post({ type: 'reply', id: message.id, result: allowed });
       break;
     }
@@ -67,9 +80,9 @@ export class PageBridge {
   }
 
   async readyFor(frame) {
-    if (!(await this.access.isAllowed(frame.origin)))
-      return false;
-    return this.host.ready();
+    const allowed = await this.access.isAllowed(frame.origin);
+    frame.allowed = allowed;
+    return allowed && this.host.ready();
   }
 
   async call(frame, method, args) {
@@ -79,42 +92,72 @@ export class PageBridge {
       args = [];
     if (!(await this.access.isAllowed(frame.origin)))
       return { error: ORIGIN_NOT_ALLOWED };
+    return this.route(frame, method, args);
+  }
+
+  // Passes the call on, answers it "in progress" when another frame's command holds the remote,
+  // or holds it while the remote's next owner is not known yet.
+  route(frame, method, args) {
     const deviceId = deviceOf(method, args);
     const command = deviceId === null ? null : this.commands.get(deviceId);
-    if (method === 'performOperation' && command?.state === 'orphaned')
-      return new Promise((resolve) => command.held.push({ frame, args, resolve }));
+    if (command && command.frame !== frame && OWNED_METHODS.has(method)) {
+      if (command.state === 'running' || command.state === 'answered')
+        return { result: BUSY };
+      return new Promise((resolve) => command.held.push({ frame, method, args, resolve }));
+    }
+    if (method === 'performOperation' && deviceId !== null && !command)
+      this.commands.set(deviceId, { frame, state: 'starting', held: [], timer: null });
     return this.send(frame, method, args, deviceId);
   }
 
   async send(frame, method, args, deviceId) {
+    // A cleanup ends the commands the host had when it got the cleanup: those known now.
+    const ended = method === 'cleanupAll' ? [...this.commands]
+      : method === 'cleanupRemote' && this.commands.has(deviceId) ? [[deviceId, this.commands.get(deviceId)]] : [];
     const answer = await this.host.call(method, args);
-    if ('result' in answer)
-      this.track(frame, method, deviceId, answer.result);
+    if ('result' in answer) {
+      for (const [id, command] of ended)
+        this.endedByCleanup(id, command, frame);
+      if (method === 'performOperation')
+        this.track(frame, deviceId, answer.result);
+    } else if (method === 'performOperation') {
+      this.track(frame, deviceId, null);
+    }
     return answer;
   }
 
-  // Keeps the book of who started which command after each answer of the host.
-  track(frame, method, deviceId, result) {
-    if (method === 'cleanupAll') {
-      for (const [id, command] of this.commands)
-        this.forget(id, command);
-      return;
-    }
+  // Keeps the book of who started which command after each answer of the host to a frame's
+  // performOperation (null: the call failed).
+  track(frame, deviceId, result) {
     if (deviceId === null)
       return;
     const command = this.commands.get(deviceId);
-    if (method === 'cleanupRemote') {
-      if (command)
-        this.forget(deviceId, command);
-    } else if (method === 'performOperation' && isNewCommand(result)) {
-      const started = { frame, state: 'running', held: [] };
+    if (isNewCommand(result)) {
+      // The same entry goes on, so that a cleanup sent meanwhile still finds it.
+      const started = command ?? { held: [], timer: null };
+      clearTimeout(started.timer);
+      Object.assign(started, { frame, state: 'running', timer: null });
       this.commands.set(deviceId, started);
       if (!this.frames.has(frame))
         this.abandon(deviceId, started);
-    } else if (method === 'performOperation' && !isRunning(result) && command && command.state !== 'orphaned') {
-      // The final answer was collected (or the call failed at once): no command runs any more.
-      this.commands.delete(deviceId);
+      else
+        this.release(started);
+    } else if (command && !isRunning(result)) {
+      // A final answer (or a failure) ends the command, whatever became of its frame meanwhile:
+      // the host follows it no more, so no event will come for it.
+      this.forget(deviceId, command);
+    } else if (command?.state === 'starting' && command.frame === frame) {
+      // The remote is busy with a command nobody here started: nothing to own.
+      this.forget(deviceId, command);
     }
+  }
+
+  endedByCleanup(deviceId, command, byFrame) {
+    if (this.commands.get(deviceId) !== command)
+      return;
+    if (command.state === 'running' && command.frame && command.frame !== byFrame)
+      command.frame.post({ type: 'event', name: 'answer', detail: { deviceId, result: ENDED_BY_CLEANUP } });
+    this.forget(deviceId, command);
   }
 
   abandon(deviceId, command) {
@@ -122,18 +165,31 @@ export class PageBridge {
     if (command.state === 'running') {
       command.state = 'orphaned';
       this.host.call('cancelCommand', [deviceId]);
+      command.timer = setTimeout(() => {
+        if (this.commands.get(deviceId) !== command)
+          return;
+        this.host.call('takeAnswer', [deviceId]);
+        this.forget(deviceId, command);
+      }, this.heldLimitMs);
     } else if (command.state === 'answered') {
       this.host.call('takeAnswer', [deviceId]);
-      this.commands.delete(deviceId);
+      this.forget(deviceId, command);
     }
   }
 
-  // The command is over for the host too (cleanup, or its answer was taken): calls held for the
-  // device go on now, in the order they came.
+  // The command is over for the host too (its answer was collected or taken, or the remote was
+  // cleaned up): the calls held for the remote go on now, in the order they came.
   forget(deviceId, command) {
-    this.commands.delete(deviceId);
-    for (const held of command.held)
-      this.send(held.frame, 'performOperation', held.args, deviceId).then(held.resolve);
+    clearTimeout(command.timer);
+    if (this.commands.get(deviceId) === command)
+      this.commands.delete(deviceId);
+    this.release(command);
+  }
+
+  release(command) {
+    const held = command.held.splice(0);
+    for (const call of held)
+      Promise.resolve(this.route(call.frame, call.method, call.args)).then(call.resolve);
   }
 
   hostEvent(event) {
@@ -163,15 +219,23 @@ export class PageBridge {
     const commands = [...this.commands];
     this.commands.clear();
     for (const [deviceId, command] of commands) {
+      clearTimeout(command.timer);
       if (command.state === 'running' && command.frame)
         command.frame.post({ type: 'event', name: 'answer', detail: { deviceId, result: HOST_DISCONNECTED } });
-      for (const held of command.held)
+      for (const held of command.held.splice(0))
         held.resolve({ error: HOST_DISCONNECTED });
     }
   }
 
+  // Tells the frames whose origin was allowed or revoked (and only those) that their answer to
+  // "ready" changed.
   accessChanged() {
-    for (const frame of this.frames)
-      frame.post({ type: 'access', allowed: this.access.allowedNow(frame.origin) });
+    for (const frame of this.frames) {
+      const allowed = this.access.allowedNow(frame.origin);
+      if (frame.allowed === undefined || frame.allowed === allowed)
+        continue;
+      frame.allowed = allowed;
+      frame.post({ type: 'access', allowed });
+    }
   }
 }

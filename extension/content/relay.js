@@ -39,6 +39,10 @@
     } catch (e) {
       return;
     }
+    // Whether the user's gesture is on the frame now, told here where page script cannot
+    // change it: the extension prompts only then.
+    if (message?.type === 'requestAccess')
+      message.activated = navigator.userActivation?.isActive === true;
     try {
       connect().postMessage(message);
     } catch (e) {

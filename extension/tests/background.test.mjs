@@ -4,8 +4,9 @@ import assert from 'node:assert/strict';
 import { describe, it } from 'node:test';
 
 import { NativeHost } from '../background/NativeHost.js';
+import { OriginAccess } from '../background/OriginAccess.js';
 import { PageBridge } from '../background/PageBridge.js';
-import { normalizeOrigin } from '../background/origins.js';
+import { normalizeOrigin, senderOrigin } from '../background/origins.js';
 import { HOST_DISCONNECTED, MAX_REQUEST_BYTES, ORIGIN_NOT_ALLOWED, REQUEST_TOO_LARGE } from '../background/responses.js';
 
 const tick = () => new Promise((resolve) => setImmediate(resolve));
@@ -120,9 +121,9 @@ function frame(origin = 'https://app.example') {
   return { origin, got: [], post(message) { this.got.push(message); } };
 }
 
-function setup() {
+function setup(options) {
   const host = new FakeHost();
-  const bridge = new PageBridge(host, new FakeAccess(['https://app.example']));
+  const bridge = new PageBridge(host, new FakeAccess(['https://app.example']), { heldLimitMs: 1000, ...options });
   const a = frame(), b = frame(), stranger = frame('https://other.example');
   for (const f of [a, b, stranger])
     bridge.frameConnected(f);
@@ -134,7 +135,7 @@ function setup() {
       host.calls.pop().resolve({ result });
     return answered;
   };
-  return { host, bridge, a, b, stranger, call };
+  return { host, bridge, a, b, stranger, call, access: bridge.access };
 }
 
 const OP = ['7', 'AA', 1, 5000, ''];
@@ -219,6 +220,81 @@ describe('PageBridge', () => {
     assert.deepEqual(host.names(), ['cancelCommand ["7"]']);
   });
 
+  it('keeps a command to its frame: another frame hears "in progress" and reaches neither its answer nor its cancel', async () => {
+    const { host, a, b, call } = setup();
+    const started = call(a, 'performOperation', OP);
+    await tick();
+    // While a's first call is on its way, b's calls on that remote wait for its answer.
+    const early = call(b, 'performOperation', ['7', 'BB', 1, 5000, '']);
+    await tick();
+    assert.deepEqual(host.names(), [`performOperation ${JSON.stringify(OP)}`]);
+    host.take()[0].resolve({ result: NEW });
+    assert.deepEqual(await started, { result: NEW });
+    assert.deepEqual(await early, { result: BUSY });
+    assert.deepEqual(await call(b, 'cancelCommand', ['7']), { result: BUSY });
+    host.event({ event: 'answer', deviceId: '7', result: 'AA' });
+    // The answer the host keeps for a is a's alone.
+    assert.deepEqual(await call(b, 'performOperation', OP), { result: BUSY });
+    assert.deepEqual(host.calls, []);
+    assert.deepEqual(b.got, []);
+    assert.deepEqual(await call(a, 'performOperation', OP, 'AA'), { result: 'AA' });
+    // Collected: the remote is free for anyone.
+    assert.deepEqual(await call(b, 'performOperation', OP, NEW), { result: NEW });
+  });
+
+  it('tells a command\'s frame when another frame\'s cleanup ended it, and not when its own did', async () => {
+    const { host, a, b, call } = setup();
+    await call(a, 'performOperation', OP, NEW);
+    await call(a, 'performOperation', ['8', 'AA', 1, 5000, ''], NEW);
+    await call(a, 'performOperation', ['9', 'AA', 1, 5000, ''], NEW);
+    await call(a, 'cleanupRemote', ['9'], '{{0|Command executed successfully:in KVE::cleanupRemote}}');
+    assert.deepEqual(a.got, []);
+    await call(b, 'cleanupRemote', ['7'], '{{0|Command executed successfully:in KVE::cleanupRemote}}');
+    await call(b, 'cleanupAll', [], '{{0|Cleanup all successfully executed!}}');
+    assert.deepEqual(a.got.map((m) => [m.detail.deviceId, m.detail.result]),
+      [['7', '{{600|Cancel command}}'], ['8', '{{600|Cancel command}}']]);
+    assert.deepEqual(await call(b, 'performOperation', OP, NEW), { result: NEW });
+  });
+
+  it('ends a command whose final answer the last poll of a frame that went collected', async () => {
+    const { host, bridge, a, b, call } = setup();
+    await call(a, 'performOperation', OP, NEW);
+    const lastPoll = call(a, 'performOperation', OP);
+    await tick();
+    bridge.frameGone(a);
+    const [poll, cancel] = host.take();
+    assert.equal(cancel.method, 'cancelCommand');
+    poll.resolve({ result: 'AA' }); // the host had not looked yet, so it sends no event
+    await lastPoll;
+    assert.deepEqual(await call(b, 'performOperation', OP, NEW), { result: NEW });
+  });
+
+  it('lets the calls held for a gone frame\'s command go on after a while, even without its answer', async () => {
+    const { host, bridge, a, b, call } = setup({ heldLimitMs: 50 });
+    await call(a, 'performOperation', OP, NEW);
+    bridge.frameGone(a);
+    host.take();
+    const held = call(b, 'performOperation', OP);
+    await new Promise((resolve) => setTimeout(resolve, 100));
+    assert.deepEqual(host.names(), ['takeAnswer ["7"]', `performOperation ${JSON.stringify(OP)}`]);
+    host.take()[1].resolve({ result: BUSY });
+    assert.deepEqual(await held, { result: BUSY });
+  });
+
+  it('tells only the frames whose origin was allowed or revoked', async () => {
+    const { bridge, a, stranger, access } = setup();
+    await bridge.frameMessage(a, { type: 'hello' });
+    await bridge.frameMessage(stranger, { type: 'hello' });
+    a.got.length = 0;
+    stranger.got.length = 0;
+    access.allowed.add('https://elsewhere.example');
+    bridge.accessChanged();
+    assert.deepEqual([a.got, stranger.got], [[], []]);
+    access.allowed.add('https://other.example');
+    bridge.accessChanged();
+    assert.deepEqual([a.got, stranger.got], [[], [{ type: 'access', allowed: true }]]);
+  });
+
   it('ends running commands and held calls with the defined error when the host goes', async () => {
     const { host, bridge, a, b, call } = setup();
     await call(a, 'performOperation', OP, NEW);
@@ -233,11 +309,44 @@ describe('PageBridge', () => {
   });
 });
 
+// A store of the user's list whose every read and write takes a moment, as a real one does.
+function slowStore(origins) {
+  const store = {
+    origins,
+    async read() { await new Promise((resolve) => setTimeout(resolve, 2)); return [...store.origins]; },
+    async write(list) { await new Promise((resolve) => setTimeout(resolve, 5)); store.origins = [...list]; },
+  };
+  return store;
+}
+
+describe('OriginAccess', () => {
+  it('keeps a revoke that happens while an Allow is written, and an Allow that happens while a revoke is', async () => {
+    const store = slowStore(['https://revoked.example']);
+    let opened;
+    const promptOpen = new Promise((resolve) => { opened = resolve; });
+    const access = new OriginAccess({
+      userOrigins: store, readManaged: async () => ({ origins: [] }),
+      refusals: { read: async () => [], write: async () => {} },
+      prompts: { open: async () => { opened(); return 1; } },
+    });
+    const asked = access.request('https://new.example', { site: 'https://new.example', activated: true });
+    await promptOpen;
+    await Promise.all([access.decide('https://new.example', true), access.revoke('https://revoked.example')]);
+    assert.equal(await asked, true);
+    assert.deepEqual(store.origins, ['https://new.example']);
+    assert.deepEqual([access.allowedNow('https://new.example'), access.allowedNow('https://revoked.example')], [true, false]);
+  });
+});
+
 describe('origins', () => {
-  it('reads origin texts as a page origin, and refuses what is none', () => {
+  it('reads origin texts as a page origin, and refuses what is none or what no page of the extension\'s has', () => {
     const cases = [
       ['https://Example.com:443/', 'https://example.com'],
       ['http://127.0.0.1:8080', 'http://127.0.0.1:8080'],
+      ['http://localhost', 'http://localhost'],
+      ['http://example.com', null],
+      ['https://*.example.com', null],
+      ['https://*', null],
       ['https://example.com/app', null],
       ['https://user@example.com', null],
       ['file:///tmp/x.html', null],
@@ -247,5 +356,16 @@ describe('origins', () => {
     ];
     for (const [text, origin] of cases)
       assert.equal(normalizeOrigin(text), origin, String(text));
+  });
+
+  it('takes a frame\'s origin from the browser only: without it the frame is opaque', () => {
+    const cases = [
+      [{ origin: 'https://app.example', url: 'https://app.example/x' }, 'https://app.example'],
+      [{ origin: 'null', url: 'https://app.example/sandboxed' }, 'null'],
+      [{ url: 'https://app.example/sandboxed' }, 'null'],
+      [{}, 'null'],
+    ];
+    for (const [sender, origin] of cases)
+      assert.equal(senderOrigin(sender), origin, JSON.stringify(sender));
   });
 });

@@ -11,25 +11,12 @@
 
 #include "Frames.h"
 #include "HostSession.h"
+#include "OutputQueue.h"
 
 namespace native_host {
 namespace {
 
 using Clock = HostSession::Clock;
-
-bool writeAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<size_t>(wrote);
-    }
-    return true;
-}
 
 // The ppoll() time-out until wake, or null (sleep) when nothing is due.
 const timespec* timeoutUntil(Clock::time_point wake, timespec& storage)
@@ -44,31 +31,40 @@ const timespec* timeoutUntil(Clock::time_point wake, timespec& storage)
 
 } // namespace
 
-int runHost(plugin_methods::Engine* engine, int input, int output, DeviceWatch* watch, int signalFd)
+int runHost(plugin_methods::Engine* engine, int input, int outputFd, DeviceWatch* watch, int signalFd)
 {
-    bool outputBroken = false;
-    HostSession session(engine, [&](const std::string& message) {
-        if (!outputBroken && !writeAll(output, encodeFrame(message)))
-            outputBroken = true;
-    });
+    OutputQueue output(outputFd);
+    HostSession session(engine, [&](const std::string& message) { output.push(encodeFrame(message)); });
     const auto finish = [&](int status) {
         session.releaseAll();
         return status;
+    };
+    // A browser that stopped reading gets no more: the host gives up once that much waits.
+    const auto stalled = [&] {
+        if (output.queued() <= MAX_QUEUED_OUTPUT)
+            return false;
+        std::cerr << "remote-bridge-host: the browser stopped reading" << std::endl;
+        return true;
     };
 
     FrameReader reader;
     std::vector<char> chunk(256 * 1024);
     std::string payload;
     for (;;) {
-        pollfd fds[3] = {{input, POLLIN, 0}, {watch ? watch->fd() : -1, POLLIN, 0}, {signalFd, POLLIN, 0}};
+        pollfd fds[4] = {{input, POLLIN, 0},
+                         {watch ? watch->fd() : -1, POLLIN, 0},
+                         {signalFd, POLLIN, 0},
+                         {output.empty() ? -1 : output.fd(), POLLOUT, 0}};
         timespec storage;
-        const int ready = ppoll(fds, 3, timeoutUntil(session.nextWake(), storage), nullptr);
+        const int ready = ppoll(fds, 4, timeoutUntil(session.nextWake(), storage), nullptr);
         if (ready < 0 && errno != EINTR) {
             std::cerr << "remote-bridge-host: poll failed" << std::endl;
             return finish(EXIT_STREAM_BROKEN);
         }
         if (ready > 0 && fds[2].revents)
             return finish(EXIT_PORT_CLOSED);
+        if (ready > 0 && fds[3].revents)
+            output.flush();
         if (ready > 0 && fds[1].revents && watch->drain())
             session.devicesMayHaveChanged(Clock::now());
         if (ready > 0 && fds[0].revents) {
@@ -95,13 +91,17 @@ int runHost(plugin_methods::Engine* engine, int input, int output, DeviceWatch* 
                     return finish(EXIT_FRAME_TOO_LARGE);
                 }
                 session.handleFrame(payload, Clock::now());
+                if (stalled())
+                    return finish(EXIT_OUTPUT_STALLED);
             }
         }
         session.onTimer(Clock::now());
-        if (outputBroken) {
+        if (output.broken()) {
             std::cerr << "remote-bridge-host: writing to the browser failed" << std::endl;
             return finish(EXIT_STREAM_BROKEN);
         }
+        if (stalled())
+            return finish(EXIT_OUTPUT_STALLED);
     }
 }
 

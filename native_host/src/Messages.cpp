@@ -98,7 +98,18 @@ Request parseRequest(const std::string& payload)
 {
     Request request;
     request.error = BAD_REQUEST;
-    const json message = json::parse(withLoneSurrogatesReplaced(payload), nullptr, false);
+    // Arrays and objects nested deeper than a request needs are dropped as they are read, so
+    // that nothing deep is built, copied or walked (each of which recurses).
+    bool tooDeep = false;
+    const json::parser_callback_t limitDepth = [&](int depth, json::parse_event_t event, json&) {
+        if ((event == json::parse_event_t::object_start || event == json::parse_event_t::array_start) &&
+            depth >= MAX_NESTING) {
+            tooDeep = true;
+            return false;
+        }
+        return true;
+    };
+    const json message = json::parse(withLoneSurrogatesReplaced(payload), limitDepth, false);
     if (!message.is_object())
         return request; // text that is not JSON, or JSON that is no request: no id to answer
     const auto id = message.find("id");
@@ -109,7 +120,7 @@ Request parseRequest(const std::string& payload)
     const auto args = message.find("args");
     if (method == message.end() || !method->is_string())
         return request;
-    if (args != message.end() && !args->is_array())
+    if ((args != message.end() && !args->is_array()) || tooDeep)
         return request;
     request.method = methodNamed(method->get_ref<const std::string&>());
     if (request.method < 0) {

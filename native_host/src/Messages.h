@@ -19,7 +19,12 @@ enum HostMethod { TAKE_ANSWER = plugin_methods::METHOD_COUNT };
 constexpr char BAD_REQUEST[] = "bad request";
 constexpr char UNKNOWN_METHOD[] = "unknown method";
 
-// {"id": <integer>, "method": "<name>", "args": [...]}, or why it is not one.
+// How deep arrays and objects may nest in a request: the request is one level, its args a second,
+// and an argument that is an array or object (which the methods read as an object) a few more.
+constexpr int MAX_NESTING = 16;
+
+// {"id": <integer>, "method": "<name>", "args": [...]}, or why it is not one. Nesting deeper than
+// MAX_NESTING is a bad request.
 struct Request {
     nlohmann::json id;       // the request's id; null when it has none that can be answered
     int method = -1;         // a MethodIndex or TAKE_ANSWER

@@ -32,6 +32,14 @@ std::string header(uint32_t length)
     return std::string(reinterpret_cast<const char*>(&length), sizeof length);
 }
 
+std::string repeated(const std::string& text, size_t times)
+{
+    std::string out;
+    for (size_t i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
 class HostFramesTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -74,6 +82,16 @@ TEST_F(HostFramesTest, RequestsItCannotTakeGetAnErrorAndTheHostGoesOn)
         {"{\"args\":[\"plugin_version\"],\"method\":\"getAttributeByKey\",\"id\":8,\"extra\":{}}",
          {{"id", 8}, {"result", "2.0"}}},
         {"{\"id\":9,\"method\":\"cleanupAll\"}", {{"id", 9}, {"result", "{{0|Cleanup all successfully executed!}}"}}},
+        // Arguments nested a few levels are objects to the methods; nested thousands of levels
+        // deep (in a frame under the size limit) they are refused, not copied or walked.
+        {"{\"id\":10,\"method\":\"getAttributeByKey\",\"args\":[\"plugin_version\",[[[{\"a\":[1]}]]]]}",
+         {{"id", 10}, {"result", "2.0"}}},
+        {"{\"id\":11,\"method\":\"getDevices\",\"args\":" + std::string(500000, '[') + std::string(500000, ']') + "}",
+         {{"id", 11}, {"error", BAD_REQUEST}}},
+        {"{\"id\":12,\"method\":\"getDevices\",\"args\":[" + repeated("{\"a\":", 150000) + "1" + std::string(150000, '}') +
+             "]}",
+         {{"id", 12}, {"error", BAD_REQUEST}}},
+        {"{\"id\":13,\"method\":\"getAttributeByKey\",\"args\":[\"plugin_version\"]}", {{"id", 13}, {"result", "2.0"}}},
     };
     // All at once, in one write: the answers come one per frame, in order.
     std::string burst;

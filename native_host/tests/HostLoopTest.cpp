@@ -2,9 +2,11 @@
 // stream ends releases the remotes, and the host's own looks at a command never start one.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -113,6 +115,66 @@ TEST(HostLoopTest, FollowingACommandStartsNoOther)
     host.join();
     EXPECT_EQ(engine.commandsStarted, 1);
     EXPECT_NE(seen.find(R"({"deviceId":"1","event":"answer","result":"00FF"})"), std::string::npos);
+}
+
+// The host on a thread of its own, with `meanwhile` done once it had time to fill its output;
+// its exit status, or -1 when it had not ended within ten seconds. A host stuck writing is then
+// set free by closing its output, so the test goes on.
+int statusWithin10s(ScriptedEngine& engine, Pipe& input, Pipe& output, int signalFd,
+                    const std::function<void()>& meanwhile)
+{
+    std::atomic<int> status{-2};
+    std::thread host([&] { status = native_host::runHost(&engine, input.read, output.write, nullptr, signalFd); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    meanwhile();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (status == -2 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const int seen = status == -2 ? -1 : status.load();
+    output.closeRead();
+    input.closeWrite();
+    host.join();
+    return seen;
+}
+
+TEST(HostLoopTest, ABrowserThatReadsNothingCannotWedgeTheHost)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    // Each answer is a device list of nearly 1 MiB: two fill the pipe many times over, twenty
+    // are more than the host keeps for a browser that does not read.
+    const std::string bigList = "device_id=1;;token=7;;padding=" + std::string(900 * 1024, 'A') + "||";
+    const std::string list = frame(R"({"id":2,"method":"getDevices"})");
+    const struct {
+        const char* what;
+        int answers;
+        bool signal;
+        bool closeInput;
+        int status;
+    } cases[] = {
+        {"a stop signal", 2, true, false, native_host::EXIT_PORT_CLOSED},
+        {"the stream ends", 2, false, true, native_host::EXIT_PORT_CLOSED},
+        {"the answers pile up", 20, false, false, native_host::EXIT_OUTPUT_STALLED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedEngine engine;
+        engine.devices = bigList;
+        Pipe input, output, stop;
+        std::string requests = START;
+        for (int i = 0; i < c.answers; ++i)
+            requests += list;
+        put(input.write, requests);
+        EXPECT_EQ(statusWithin10s(engine, input, output, stop.read,
+                                  [&] {
+                                      if (c.signal)
+                                          put(stop.write, "!");
+                                      if (c.closeInput)
+                                          input.closeWrite();
+                                  }),
+                  c.status);
+        EXPECT_EQ(engine.cleanupAllCalls, 1);
+        EXPECT_FALSE(engine.running("1"));
+    }
 }
 
 } // namespace

@@ -224,26 +224,46 @@ export class BrowserSession {
     return base + file.replace(/^\//, '');
   }
 
-  // A page that has the extension's scripts: a new tab at the URL.
+  // A page that has the extension's scripts, at the URL, in a window of its own. (A new tab
+  // would go to the window in front, which may be the extension's prompt: a popup that closes
+  // itself once answered, taking the tab with it while the driver still waits for it to load.)
   async open(url) {
-    const page = await this.browser.newPage();
+    const page = await this.browser.newPage({ type: 'window' });
     await page.goto(url, { waitUntil: 'load', timeout: this.loadSeconds * 1000 });
     return page;
+  }
+
+  // The extension's access prompt, once it is open.
+  waitForPrompt(timeout) {
+    return this.waitForPage((href) => href.includes('/prompt/prompt.html'), timeout);
+  }
+
+  // Brings the page's window to the front, as a user does before a click, and clicks an element
+  // once it takes clicks (the prompt's buttons wait until its window was seen and focused for a
+  // moment). The click is the element's own: one at screen coordinates can miss a window that a
+  // loaded machine is still laying out.
+  async press(page, selector, timeout = 20000) {
+    await page.bringToFront().catch(() => {});
+    await page.waitForSelector(`${selector}:not([disabled])`, { timeout });
+    await page.$eval(selector, (element) => element.click());
   }
 
   // The first page (a tab or popup) whose address passes the test. Firefox reports extension
   // pages to the driver as about:blank, so the address is asked of the page itself.
   async waitForPage(test, timeout = 20000) {
     const deadline = Date.now() + timeout;
+    let seen = [];
     while (Date.now() < deadline) {
+      seen = [];
       for (const page of await this.browser.pages()) {
-        const href = await page.evaluate(() => location.href).catch(() => '');
+        const href = await page.evaluate(() => location.href).catch((error) => `(${error.message})`);
         if (test(href))
           return page;
+        seen.push(href);
       }
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
-    throw new Error('no such page appeared');
+    throw new Error(`no such page appeared (pages: ${seen.join(' ')})`);
   }
 
   // Processes of this session's browser (its own session id), those running `executable` if given.

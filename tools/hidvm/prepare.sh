@@ -12,12 +12,9 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 CACHE=${VM_CACHE:-/var/tmp/remote-bridge-hidvm}
 mkdir -p "$CACHE/dl"
 
-if ! command -v qemu-system-x86_64 >/dev/null || ! command -v cpio >/dev/null \
-   || ! command -v depmod >/dev/null || ! command -v xz >/dev/null; then
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        qemu-system-x86 cpio kmod gzip xz-utils >/dev/null
-fi
+for tool in qemu-system-x86_64 cpio depmod xz; do
+    command -v $tool >/dev/null || { echo "prepare: $tool is not installed: sh scripts/install-deps.sh installs it" >&2; exit 1; }
+done
 
 kpkg() { apt-cache depends linux-image-amd64 2>/dev/null | sed -n 's/^ *Depends: \(linux-image-[0-9].*\)$/\1/p' | head -1; }
 if [ -z "${KPKG:-}" ]; then

@@ -1,6 +1,10 @@
 import { RemoteError, codeOf, inProgress, ownError, parseResponse } from '../lib/responses.js';
 import { onAbort } from '../lib/waiting.js';
 
+// How much longer than its read time-out a command over the extension waits for its pushed answer
+// before it asks for it.
+const ANSWER_GRACE_MS = 1000;
+
 // window.remoteBridge of the extension: methods that return promises, and events for a
 // command's final answer and for a change of the remotes present.
 export class ExtensionTransport {
@@ -33,13 +37,24 @@ export class ExtensionTransport {
   // the page to collect: one more call of the same command takes it, so that the next call starts
   // a new command. Should that call find no kept answer (a listing dropped it) and so start a
   // command, that one is cancelled and collected in turn; the first final answer counts.
+  // A push can be lost (the extension's side of the page was dropped): with none within the
+  // command's time-out and a second more, the page asks, as a plug-in page would, and waits again
+  // while the command runs.
   async command(deviceId, args, signal, abandoned) {
     const pushed = [];
     let wake = null;
+    const waitMs = Math.max(0, Number(args[3]) || 0) + ANSWER_GRACE_MS;
     const nextPushed = () => new Promise((resolve) => {
       if (pushed.length > 0)
         return resolve(pushed.shift());
-      wake = () => resolve(pushed.shift());
+      const late = setTimeout(() => {
+        wake = null;
+        resolve(null);
+      }, waitMs);
+      wake = () => {
+        clearTimeout(late);
+        resolve(pushed.shift());
+      };
     });
     const stopWaiting = () => {
       if (this.waiting.get(deviceId) === take)
@@ -68,6 +83,14 @@ export class ExtensionTransport {
         const result = await nextPushed();
         if (abandoned.reason)
           return abandoned.reason;
+        if (result === null) {
+          answer = await this.call('performOperation', ...args);
+          if (!inProgress(answer))
+            return final ?? answer;
+          if (codeOf(answer) === -2) // the answer was lost and a command started anew
+            this.call('cancelCommand', deviceId).catch(() => {});
+          continue;
+        }
         final ??= result;
         if (parseResponse(result).detail === 'host disconnected')
           return final;

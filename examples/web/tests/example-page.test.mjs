@@ -46,9 +46,7 @@ it('answers from the simulated remote on the example page', async () => {
   const page = await session.open(server.url('index.html'));
   await page.waitForSelector('#allow:not([hidden])');
   await page.click('#allow');
-  const prompt = await session.waitForPage((href) => href.includes('/prompt/prompt.html'));
-  await prompt.waitForSelector('#allow');
-  await prompt.click('#allow');
+  await session.press(await session.waitForPrompt(), '#allow');
   await page.waitForSelector('#controls:not([hidden])');
   await page.waitForFunction(() => document.querySelectorAll('#remote option').length === 1);
   await page.click('#request button[type=submit]');

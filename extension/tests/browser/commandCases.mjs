@@ -29,6 +29,15 @@ function records(list) {
   return out;
 }
 
+// The promise's value, or a failure once it took more than 20 s.
+function within(promise, what) {
+  let timer;
+  const late = new Promise((resolve, reject) => {
+    timer = setTimeout(() => reject(new Error(`no ${what} within 20 s`)), 20000);
+  });
+  return Promise.race([promise, late]).finally(() => clearTimeout(timer));
+}
+
 async function start(page, ...args) {
   return page.evaluate((a) => window.remoteBridge.performOperation(...a), args);
 }
@@ -119,18 +128,47 @@ export function registerCommandCases(context) {
     assert.deepEqual(answers.map((a) => a.result), [numberedAnswer(20), numberedAnswer(20)]);
     assert.deepEqual((await second.evaluate(() => window.seenEvents.answer)).map((a) => a.deviceId), [remotes.right]);
     assert.equal((await page.evaluate(() => window.seenEvents.answer)).some((a) => a.deviceId === remotes.right), false);
+    // Each tab collects its answer, which the host kept for it.
+    assert.deepEqual(await Promise.all([start(page, remotes.left, R, 20, 5000, ''), start(second, remotes.right, R, 20, 5000, '')]),
+      [numberedAnswer(20), numberedAnswer(20)]);
     await second.close();
+  });
+
+  it('keeps a command, its answer and its cancel to the frame that started it', async () => {
+    const owner = await context.open(context.app.url('bridge.html'));
+    const other = await context.open(context.app.url('bridge.html')); // the same site, another tab
+    const poll = [remotes.left, R, 1, 5000, ''];
+    // The other tab calls performOperation on that remote all the while: it only ever hears
+    // that the remote is busy, and the owner gets its answer pushed and then kept for it.
+    assert.equal(await start(owner, remotes.left, R, 20, 5000, ''), NEW);
+    const hammered = other.evaluate((a) => window.hammer(...a), poll);
+    assert.equal((await within(nextAnswer(owner, remotes.left), 'the owner\'s answer')).result, numberedAnswer(20));
+    assert.equal(await start(owner, remotes.left, R, 20, 5000, ''), numberedAnswer(20));
+    await other.evaluate(() => window.stopHammering());
+    const seen = await hammered;
+    assert.equal(seen[0], BUSY, seen.join(' '));
+    assert.deepEqual(seen.slice(1).filter((answer) => answer !== NEW), [], 'what the other tab got');
+    if (seen.includes(NEW)) { // it started a command of its own once the owner had collected
+      await within(nextAnswer(other, remotes.left), 'the other tab\'s answer');
+      await start(other, ...poll);
+    }
+
+    // Another tab's cancel is refused; its cleanup ends the command, and the owner hears so.
+    assert.equal(await start(owner, remotes.quiet, R, 1, 60000, ''), NEW);
+    assert.equal(await context.outcome(other, 'cancelCommand', remotes.quiet), JSON.stringify(BUSY));
+    assert.equal(await start(other, remotes.quiet, R, 1, 60000, ''), BUSY);
+    assert.equal(await context.outcome(other, 'cleanupRemote', remotes.quiet),
+      JSON.stringify('{{0|Command executed successfully:in KVE::cleanupRemote}}'));
+    assert.equal((await within(nextAnswer(owner, remotes.quiet), 'the owner\'s 600')).result, CANCELLED);
+    assert.deepEqual(await other.evaluate((left) => window.seenEvents.answer.filter((a) => a.deviceId !== left), remotes.left), []);
+    await owner.evaluate(() => window.remoteBridge.getDevices());
+    await other.close();
+    await owner.close();
   });
 
   it('serves a frame of an allowed origin inside a page that may not use the remotes, and only that frame', async () => {
     const outer = await context.open(context.home.url('bridge.html')); // the revoked origin
-    await outer.evaluate((url) => new Promise((resolve) => {
-      const frame = document.createElement('iframe');
-      frame.onload = resolve;
-      frame.src = url;
-      document.body.append(frame);
-    }), context.app.url('bridge.html'));
-    const inner = outer.frames().find((f) => f.url().startsWith(context.app.origin));
+    const inner = await context.embed(outer, context.app);
     assert.ok(inner, 'the frame is there');
     assert.equal(await inner.evaluate(() => window.remoteBridge.ready), true);
     assert.equal(await start(inner, remotes.echo, R, 1, 5000, ''), NEW);

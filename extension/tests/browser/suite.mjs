@@ -16,7 +16,7 @@ import { fileURLToPath } from 'node:url';
 
 import { BrowserSession, chromiumPolicyWritable } from '../../../tools/browser_harness/BrowserSession.mjs';
 import { PageServer } from '../../../tools/browser_harness/PageServer.mjs';
-import { registerAccessCases } from './accessCases.mjs';
+import { REFUSED_POLICY_ENTRIES, registerAccessCases } from './accessCases.mjs';
 import { registerBadInputCases } from './badInputCases.mjs';
 import { registerCommandCases } from './commandCases.mjs';
 import { REMOTES, simDescription } from './remotes.mjs';
@@ -45,6 +45,8 @@ const context = {
   // allows (the same server reached as localhost) and of one that stays unknown.
   home: null,
   app: null,
+  other: null, // an origin the user refuses
+
   managedOrigin: null,
   managedByPolicy: kind === 'firefox' || chromiumPolicyWritable(),
   session: null,
@@ -57,6 +59,16 @@ const context = {
     return page;
   },
   hostPids() { return this.session.processes(this.hostPath); },
+  // Puts the test page of `server` into `page` as a frame; resolves with that frame.
+  async embed(page, server) {
+    await page.evaluate((url) => new Promise((resolve) => {
+      const frame = document.createElement('iframe');
+      frame.onload = resolve;
+      frame.src = url;
+      document.body.append(frame);
+    }), server.url('bridge.html'));
+    return page.frames().find((f) => f.url().startsWith(server.origin));
+  },
   // Calls window.remoteBridge[method](...args) in the page; resolves with its answer or with
   // "rejected:<response>|<message equals response>".
   outcome(page, method, ...args) {
@@ -73,12 +85,13 @@ describe(`the extension in ${kind}`, () => {
     fs.writeFileSync(context.simFile, simDescription());
     context.home = await PageServer.start(path.join(here, 'pages'));
     context.app = await PageServer.start(path.join(here, 'pages'));
+    context.other = await PageServer.start(path.join(here, 'pages'));
     context.managedOrigin = `http://localhost:${new URL(context.home.origin).port}`;
     context.session = await BrowserSession.start({
       browser: kind,
       extension: extensionDir,
       hostManifests: installed ? [] : [hostManifest],
-      managed: context.managedByPolicy ? { allowedOrigins: [context.managedOrigin, 'not an origin'] } : null,
+      managed: context.managedByPolicy ? { allowedOrigins: [context.managedOrigin, ...REFUSED_POLICY_ENTRIES] } : null,
       env: { HIDLET_SIM: `@${context.simFile}`, ...sanitizerLogs(path.join(work, 'sanitizer')) },
       timeoutSeconds: 400,
     });
@@ -88,6 +101,7 @@ describe(`the extension in ${kind}`, () => {
     await context.session?.close();
     await context.home?.close();
     await context.app?.close();
+    await context.other?.close();
     if (work)
       fs.rmSync(work, { recursive: true, force: true });
   });

@@ -51,9 +51,7 @@ describe(`the page library over the extension in ${kind}`, () => {
   // do too, but Chromium reads every policy file at once, and other suites set theirs meanwhile.)
   async function allow(page) {
     await page.evaluate(() => { window.accessAnswer = window.remoteBridge.requestAccess(); });
-    const prompt = await session.waitForPage((href) => href.includes('/prompt/prompt.html'));
-    await prompt.waitForSelector('#allow');
-    await prompt.click('#allow');
+    await session.press(await session.waitForPrompt(), '#allow');
     assert.equal(await page.evaluate(() => window.accessAnswer), true);
   }
 

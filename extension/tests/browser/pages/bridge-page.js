@@ -1,6 +1,7 @@
 // What the browser tests need in a page: the events the bridge sent it, and waiting for one.
 (() => {
   const bridge = window.remoteBridge;
+  const BUSY = '{{-1|Command in progress}}';
   const seen = { answer: [], devicechange: [] };
   const waiting = [];
   window.seenEvents = seen;
@@ -33,6 +34,14 @@
       return true;
     });
   });
+  // Every message the extension's relay hands this frame, as any script of the page can see it.
+  window.relayMessages = [];
+  document.addEventListener('remote-bridge:to-page', (event) => window.relayMessages.push(JSON.parse(event.detail)));
+
+  // bridge.html?ask asks for access as the page loads, with no user's gesture.
+  if (new URLSearchParams(location.search).has('ask'))
+    window.answerOnLoad = bridge.requestAccess();
+
   window.nextAnswer = (deviceId) => window.nextEvent('answer', (detail) => detail.deviceId === deviceId);
 
   // A call's outcome as text: its answer, or "rejected:" and the error's response string.
@@ -43,6 +52,25 @@
       return `rejected:${error.response}|${error.message === error.response}`;
     }
   };
+
+  // Another page's way to take a command: performOperation on its remote again and again while
+  // the remote is busy, until told to stop. Resolves with the distinct answers it got.
+  let hammering = false;
+  window.hammer = async (...args) => {
+    hammering = true;
+    const answers = new Set();
+    let answer = BUSY;
+    while (hammering && answer === BUSY) {
+      try {
+        answer = await bridge.performOperation(...args);
+      } catch (error) {
+        answer = `rejected:${error.response}`;
+      }
+      answers.add(answer);
+    }
+    return [...answers];
+  };
+  window.stopHammering = () => { hammering = false; };
 
   // The plug-in's way: the same call again until the command is over.
   window.pollCommand = async (...args) => {
