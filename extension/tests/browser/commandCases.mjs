@@ -143,6 +143,9 @@ export function registerCommandCases(context) {
     assert.equal(await start(owner, remotes.left, R, 20, 5000, ''), NEW);
     const hammered = other.evaluate((a) => window.hammer(...a), poll);
     assert.equal((await within(nextAnswer(owner, remotes.left), 'the owner\'s answer')).result, numberedAnswer(20));
+    // The owner collects only once the other tab has been answered at least once (on a loaded
+    // machine its first call may come after the answer was pushed, but never after it was taken).
+    await other.waitForFunction(() => window.hammerCalls > 0);
     assert.equal(await start(owner, remotes.left, R, 20, 5000, ''), numberedAnswer(20));
     await other.evaluate(() => window.stopHammering());
     const seen = await hammered;

@@ -56,6 +56,7 @@
   // Another page's way to take a command: performOperation on its remote again and again while
   // the remote is busy, until told to stop. Resolves with the distinct answers it got.
   let hammering = false;
+  window.hammerCalls = 0; // answered calls, for a test that must know the hammering has begun
   window.hammer = async (...args) => {
     hammering = true;
     const answers = new Set();
@@ -67,6 +68,7 @@
         answer = `rejected:${error.response}`;
       }
       answers.add(answer);
+      window.hammerCalls += 1;
     }
     return [...answers];
   };
