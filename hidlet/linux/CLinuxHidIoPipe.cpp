@@ -79,17 +79,6 @@ bool hungUp(int fd)
     return ::poll(&device, 1, 0) > 0 && (device.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
 }
 
-// How long a read waits for each report: ((timeout / 10) + 2) * 10 ms, never below 0. Held at
-// INT_MAX ms (almost 25 days) so that a huge time-out neither overflows here nor pushes the
-// deadline past the clock's range: it waits for good.
-long gapBeforeEachReportMs(long timeout)
-{
-    const long tens = timeout / 10 + 2;
-    if (tens <= 0)
-        return 0;
-    return tens >= INT_MAX / 10 ? static_cast<long>(INT_MAX) : tens * 10;
-}
-
 } // namespace
 
 CLinuxHidIoPipe::CLinuxHidIoPipe(const HidrawInterface& hidraw)
@@ -204,7 +193,7 @@ void CLinuxHidIoPipe::markGone(const std::shared_ptr<Connection>& gone)
 
 bool CLinuxHidIoPipe::readOne(Connection& connection, unsigned char* packet, long timeout)
 {
-    const long gapMs = gapBeforeEachReportMs(timeout);
+    const long gapMs = getWaitBeforeEachReport(timeout);
     // Wait first, then read, as a report is seldom waiting already when a read begins: one
     // poll() and one read() per report. The coarse clock is read from memory; the precise one
     // can cost a device access (a virtual machine's HPET), and is not needed unless a wait

@@ -29,7 +29,7 @@ long CSimIoPipe::getOutputReportSize() const { return m_device->script().outputS
 bool CSimIoPipe::readOneLocked(std::unique_lock<std::mutex>& held, unsigned char* packet, long timeout)
 {
     typedef SimDevice::Clock Clock;
-    const long gapMs = std::max(0L, (timeout / 10 + 2) * 10);
+    const long gapMs = getWaitBeforeEachReport(timeout);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(gapMs);
     for (;;) {
         if (!m_IsOpen)

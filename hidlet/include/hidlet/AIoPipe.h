@@ -25,8 +25,8 @@ public:
     virtual long getOutputReportSize() const = 0;
     // Fills the buffers in order, one input report each (getInputReportSize() bytes), and sets
     // *count to the number filled. The time-out (ms) bounds the wait before each report, not the
-    // whole read: a report that does not come within ((timeout / 10) + 2) * 10 ms fails the read.
-    // A report of another length than the input report size fails it too.
+    // whole read: a report that does not come within getWaitBeforeEachReport(timeout) ms fails the
+    // read. A report of another length than the input report size fails it too.
     virtual bool readMultiplePackets(const std::vector<unsigned char*>& packets, long* count, long timeout) = 0;
     // Sends each buffer in order as one output report of getOutputReportSize() bytes; the first
     // failure ends the write with false.
@@ -47,6 +47,11 @@ public:
 
     // The read time-out (ms) that allows for the given number of reports: 2000 + 100 per report.
     HIDLET_API static long getReadPacketTimeout(long packets);
+    // How long (ms) a read waits for each report under the given time-out, the same for every
+    // backend: ((timeout / 10) + 2) * 10, never below 0. A time-out so large that this passes
+    // INT_MAX ms (almost 25 days) waits INT_MAX ms: as good as for ever, and a deadline that no
+    // clock's range overflows and that poll() can take.
+    HIDLET_API static long getWaitBeforeEachReport(long timeout);
 };
 
 }}}}} // namespace quorvex::lumora::client::corvane::hidlet
