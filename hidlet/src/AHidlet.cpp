@@ -25,6 +25,18 @@ bool AIoPipe::writePacket(unsigned char* packet) { return writeMultiplePackets(s
 
 long AIoPipe::getReadPacketTimeout(long packets) { return 2000 + 100 * packets; }
 
+std::string AIoPipe::getLastError() const
+{
+    std::lock_guard<std::mutex> hold(m_lastErrorLock);
+    return m_lastError;
+}
+
+void AIoPipe::setLastError(const std::string& reason)
+{
+    std::lock_guard<std::mutex> hold(m_lastErrorLock);
+    m_lastError = reason;
+}
+
 long AIoPipe::getWaitBeforeEachReport(long timeout)
 {
     const long tens = timeout / 10 + 2;

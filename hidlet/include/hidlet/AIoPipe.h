@@ -7,6 +7,8 @@
 #ifndef QUORVEX_HIDLET_AIOPIPE_H
 #define QUORVEX_HIDLET_AIOPIPE_H
 
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "HidletExport.h"
@@ -52,6 +54,20 @@ public:
     // INT_MAX ms (almost 25 days) waits INT_MAX ms: as good as for ever, and a deadline that no
     // clock's range overflows and that poll() can take.
     HIDLET_API static long getWaitBeforeEachReport(long timeout);
+
+    // Why the last open, read or write of this pipe that failed did fail, in words (the device
+    // node and the system's reason where there is one); empty until one fails, and again after an
+    // open that succeeds. Callers of the token API still see only its codes: this is for people,
+    // in a listing or a log.
+    HIDLET_API std::string getLastError() const;
+
+protected:
+    // Backends record here the reason of each failure they report.
+    HIDLET_API void setLastError(const std::string& reason);
+
+private:
+    mutable std::mutex m_lastErrorLock;
+    std::string m_lastError;   // under m_lastErrorLock
 };
 
 }}}}} // namespace quorvex::lumora::client::corvane::hidlet
