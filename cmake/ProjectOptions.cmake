@@ -62,6 +62,18 @@ function(project_stay_mapped target)
   target_link_options(${target} PRIVATE "LINKER:-z,nodelete")
 endfunction()
 
+# Adds the named sub-folders of the current folder, in the order given. Each must be there: a clone
+# that lost one would otherwise configure a smaller build, with fewer tests, and say nothing.
+function(project_add_required_subdirectories)
+  foreach(dir ${ARGN})
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      file(RELATIVE_PATH missing ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      message(FATAL_ERROR "${missing} is missing: the source tree is incomplete, so the build would lack a part of the project")
+    endif()
+    add_subdirectory(${dir})
+  endforeach()
+endfunction()
+
 # Adds every sub-folder of the current folder that has a CMakeLists.txt, in name order: one folder
 # per program (tools/, bench/, fuzz/).
 function(project_add_subfolders)

@@ -5,7 +5,8 @@ export const HOST_DISCONNECTED = '{{300|Error in plugin:host disconnected}}';
 export const REQUEST_TOO_LARGE = '{{300|Error in plugin:request too large}}';
 export const BAD_CALL = '{{300|Error in plugin:bad request}}';
 
-// The methods of the plug-in's scriptable object, the only ones a page may call.
+// The methods of the plug-in's scriptable object, the only ones a page may call. These texts and
+// names have copies in the content scripts and the host; tests/sharedNames.test.mjs holds them equal.
 export const PAGE_METHODS = Object.freeze([
   'addHidlet', 'getDevices', 'getAttributeByKey', 'performOperation',
   'cancelCommand', 'cleanupRemote', 'cleanupAll',

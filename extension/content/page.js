@@ -6,6 +6,8 @@
   'use strict';
   if (Object.prototype.hasOwnProperty.call(window, 'remoteBridge'))
     return;
+  // Copies of names that relay.js, background/responses.js and the host's page methods also
+  // spell (a content script cannot import them); tests/sharedNames.test.mjs holds them equal.
   const TO_EXTENSION = 'remote-bridge:to-extension';
   const TO_PAGE = 'remote-bridge:to-page';
   const HOST_DISCONNECTED = '{{300|Error in plugin:host disconnected}}';

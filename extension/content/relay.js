@@ -4,6 +4,8 @@
 (() => {
   'use strict';
   const api = globalThis.browser ?? globalThis.chrome;
+  // The event names of page.js, copied (a content script cannot import them); tests/sharedNames.test.mjs
+  // holds them equal.
   const TO_EXTENSION = 'remote-bridge:to-extension';
   const TO_PAGE = 'remote-bridge:to-page';
   let port = null;

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <string>
+#include <system_error>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -79,16 +81,8 @@ bool hungUp(int fd)
     return ::poll(&device, 1, 0) > 0 && (device.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
 }
 
-// How long a read waits for each report: ((timeout / 10) + 2) * 10 ms, never below 0. Held at
-// INT_MAX ms (almost 25 days) so that a huge time-out neither overflows here nor pushes the
-// deadline past the clock's range: it waits for good.
-long gapBeforeEachReportMs(long timeout)
-{
-    const long tens = timeout / 10 + 2;
-    if (tens <= 0)
-        return 0;
-    return tens >= INT_MAX / 10 ? static_cast<long>(INT_MAX) : tens * 10;
-}
+// The system's words for an errno value (thread-safe, unlike strerror()).
+std::string systemReason(int error) { return std::generic_category().message(error); }
 
 } // namespace
 
@@ -113,8 +107,10 @@ bool CLinuxHidIoPipe::initialize()
 {
     std::lock_guard<std::mutex> hold(m_state);
     if (m_connection) {
-        if (m_IsOpen.load() && !m_connection->ended() && !hungUp(m_connection->device()))
+        if (m_IsOpen.load() && !m_connection->ended() && !hungUp(m_connection->device())) {
+            setLastError(std::string());
             return true;
+        }
         // Closed, or its device went away: reads still waiting on it end now.
         m_connection->end();
         m_connection.reset();
@@ -123,20 +119,23 @@ bool CLinuxHidIoPipe::initialize()
 
     const int device = ::open(m_DevNode.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (device < 0)
-        return false;
+        return fail("cannot open " + m_DevNode + ": " + systemReason(errno));
     // A removed device's hidrawN can be taken by the next device plugged in: open only the one
     // this pipe was made for.
     if (!isSameDevice(m_Key, device)) {
         ::close(device);
-        return false;
+        return fail("cannot open " + m_DevNode + ": it is not the device of " + m_Key +
+                    " any more (unplugged; its node may belong to another device now)");
     }
     const int wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wake < 0) {
+        const int error = errno;
         ::close(device);
-        return false;
+        return fail("cannot open " + m_DevNode + ": no descriptor to wake its reads (eventfd): " + systemReason(error));
     }
     m_connection = std::make_shared<Connection>(device, wake);
     m_IsOpen.store(true);
+    setLastError(std::string());
     return true;
 }
 
@@ -202,9 +201,23 @@ void CLinuxHidIoPipe::markGone(const std::shared_ptr<Connection>& gone)
         m_IsOpen.store(false);
 }
 
+bool CLinuxHidIoPipe::fail(const std::string& reason)
+{
+    // Callers still read errno after a failure to tell removal from the rest.
+    const int error = errno;
+    setLastError(reason);
+    errno = error;
+    return false;
+}
+
+bool CLinuxHidIoPipe::noReportWithin(long waitMs)
+{
+    return fail("reading " + m_DevNode + ": no report came within " + std::to_string(waitMs) + " ms");
+}
+
 bool CLinuxHidIoPipe::readOne(Connection& connection, unsigned char* packet, long timeout)
 {
-    const long gapMs = gapBeforeEachReportMs(timeout);
+    const long gapMs = getWaitBeforeEachReport(timeout);
     // Wait first, then read, as a report is seldom waiting already when a read begins: one
     // poll() and one read() per report. The coarse clock is read from memory; the precise one
     // can cost a device access (a virtual machine's HPET), and is not needed unless a wait
@@ -214,36 +227,37 @@ bool CLinuxHidIoPipe::readOne(Connection& connection, unsigned char* packet, lon
     const std::size_t reportSize = static_cast<std::size_t>(m_InputReportSize);
     for (;;) {
         if (connection.ended())
-            return false;
+            return fail("reading " + m_DevNode + ": the pipe was closed");
         pollfd fds[2] = {{connection.device(), POLLIN, 0}, {connection.wake(), POLLIN, 0}};
         const int ready = ::poll(fds, 2, static_cast<int>(std::min<long>(waitMs, INT_MAX)));
         if (ready < 0 && errno != EINTR)
-            return false;
+            return fail("waiting for a report of " + m_DevNode + ": " + systemReason(errno));
         if (ready > 0 && fds[1].revents != 0)
-            return false;   // closed or reopened meanwhile
+            return fail("reading " + m_DevNode + ": the pipe was closed or reopened during the read");
         if (ready > 0) {
             // One read() takes one whole report; a larger buffer shows a report that is too long.
             // A hung-up device still hands out the reports queued before its removal.
             const ssize_t got = ::read(connection.device(), m_readScratch.data(), m_readScratch.size());
             if (got >= 0) {
                 if (static_cast<std::size_t>(got) != reportSize)
-                    return false;
+                    return fail("reading " + m_DevNode + ": a report of " + std::to_string(got) + " bytes, not " +
+                                std::to_string(reportSize));
                 std::memcpy(packet, m_readScratch.data(), reportSize);
                 return true;
             }
-            if (errno != EINTR && errno != EAGAIN)
-                return false;   // the caller tells removal from other failures
+            if (errno != EINTR && errno != EAGAIN)   // the caller tells removal from other failures
+                return fail("reading " + m_DevNode + ": " + systemReason(errno));
             if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
                 errno = ENODEV;
-                return false;
+                return fail("reading " + m_DevNode + ": the device was removed");
             }
         } else if (ready == 0) {
-            return false;   // the whole wait passed without a report
+            return noReportWithin(gapMs);
         }
         // Interrupted, or woken without a report: wait for what is left of the time.
         const CoarseClock::duration left = deadline - CoarseClock::now();
         if (left <= CoarseClock::duration::zero())
-            return false;
+            return noReportWithin(gapMs);
         waitMs = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count()) + 1;
     }
 }
@@ -266,13 +280,13 @@ bool CLinuxHidIoPipe::readPackets(unsigned char* const* packets, std::size_t num
         *count = 0;
     const std::shared_ptr<Connection> open = connection();
     if (!open || open->ended())
-        return false;
+        return fail("reading " + m_DevNode + ": the pipe is not open");
     m_readScratch.resize(static_cast<std::size_t>(m_InputReportSize) + 1);
     long filled = 0;
     for (std::size_t i = 0; i < number; ++i) {
         errno = 0;
         if (!packets[i])
-            return false;
+            return fail("reading " + m_DevNode + ": no buffer for report " + std::to_string(i + 1));
         if (!readOne(*open, packets[i], timeout)) {
             if (deviceGone(errno))
                 markGone(open);
@@ -298,10 +312,13 @@ bool CLinuxHidIoPipe::writeOne(Connection& connection, const unsigned char* pack
     }
     for (;;) {
         const ssize_t written = ::write(connection.device(), report, length);
+        if (written >= 0 && static_cast<std::size_t>(written) == length)
+            return true;
         if (written >= 0)
-            return static_cast<std::size_t>(written) == length;
+            return fail("writing " + m_DevNode + ": " + std::to_string(written) + " of " + std::to_string(length) +
+                        " bytes went out");
         if (errno != EINTR)
-            return false;
+            return fail("writing " + m_DevNode + ": " + systemReason(errno));
     }
 }
 
@@ -317,12 +334,14 @@ bool CLinuxHidIoPipe::writePackets(unsigned char* const* packets, std::size_t nu
     std::lock_guard<std::mutex> oneWriter(m_writers);
     const std::shared_ptr<Connection> open = connection();
     if (!open || open->ended())
-        return false;
+        return fail("writing " + m_DevNode + ": the pipe is not open");
     for (std::size_t i = 0; i < number; ++i) {
         const unsigned char* packet = packets[i];
         errno = 0;
-        if (!packet || open->ended())
-            return false;
+        if (!packet)
+            return fail("writing " + m_DevNode + ": no buffer for report " + std::to_string(i + 1));
+        if (open->ended())
+            return fail("writing " + m_DevNode + ": the pipe was closed");
         if (!writeOne(*open, packet)) {
             if (deviceGone(errno))
                 markGone(open);

@@ -45,6 +45,9 @@ private:
     bool readPackets(unsigned char* const* packets, std::size_t number, long* count, long timeout);
     bool writePackets(unsigned char* const* packets, std::size_t number);
     bool readOne(Connection& connection, unsigned char* packet, long timeout);
+    // Records the reason as the pipe's last error and answers false, errno left as it was.
+    bool fail(const std::string& reason);
+    bool noReportWithin(long waitMs);
     bool writeOne(Connection& connection, const unsigned char* packet);
 
     const std::string m_Key;

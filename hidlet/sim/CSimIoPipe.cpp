@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace quorvex { namespace lumora { namespace client { namespace corvane { namespace hidlet { namespace sim {
 
@@ -14,11 +15,13 @@ bool CSimIoPipe::initialize()
     std::lock_guard<std::mutex> hold(m_device->lock());
     if (m_device->script().openFails || !m_device->presentLocked(SimDevice::Clock::now())) {
         m_IsOpen = false;
-        return false;
+        return fail(m_device->script().openFails ? "cannot open: the remote's description says it fails to open"
+                                                 : "cannot open: the remote was unplugged");
     }
     if (!m_IsOpen)
         m_queue.clear();
     m_IsOpen = true;
+    setLastError(std::string());
     return true;
 }
 
@@ -26,30 +29,37 @@ long CSimIoPipe::getInputReportSize() const { return m_device->script().inputSiz
 
 long CSimIoPipe::getOutputReportSize() const { return m_device->script().outputSize; }
 
+bool CSimIoPipe::fail(const std::string& reason)
+{
+    setLastError("simulated remote " + m_device->script().id + ": " + reason);
+    return false;
+}
+
 bool CSimIoPipe::readOneLocked(std::unique_lock<std::mutex>& held, unsigned char* packet, long timeout)
 {
     typedef SimDevice::Clock Clock;
-    const long gapMs = std::max(0L, (timeout / 10 + 2) * 10);
+    const long gapMs = getWaitBeforeEachReport(timeout);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(gapMs);
     for (;;) {
         if (!m_IsOpen)
-            return false;
+            return fail("reading: the pipe is not open");
         const Clock::time_point now = Clock::now();
         // Reports that arrived before a removal can still be read.
         if (!m_queue.empty() && m_queue.front().due <= now) {
             const std::vector<unsigned char> bytes = m_queue.front().bytes;
             m_queue.pop_front();
             if (static_cast<long>(bytes.size()) != getInputReportSize())
-                return false;
+                return fail("reading: a report of " + std::to_string(bytes.size()) + " bytes, not " +
+                            std::to_string(getInputReportSize()));
             std::memcpy(packet, bytes.data(), bytes.size());
             return true;
         }
         if (!m_device->presentLocked(now)) {
             m_IsOpen = false;
-            return false;
+            return fail("reading: the remote was unplugged");
         }
         if (now >= deadline)
-            return false;
+            return fail("reading: no report came within " + std::to_string(gapMs) + " ms");
         Clock::time_point wake = deadline;
         if (!m_queue.empty())
             wake = std::min(wake, m_queue.front().due);
@@ -68,7 +78,9 @@ bool CSimIoPipe::readMultiplePackets(const std::vector<unsigned char*>& packets,
     if (count)
         *count = 0;
     for (unsigned char* packet : packets) {
-        if (!packet || !readOneLocked(held, packet, timeout))
+        if (!packet)
+            return fail("reading: no buffer for report " + std::to_string(filled + 1));
+        if (!readOneLocked(held, packet, timeout))
             return false;
         if (count)
             *count = ++filled;
@@ -83,8 +95,12 @@ bool CSimIoPipe::writeMultiplePackets(const std::vector<unsigned char*>& packets
     const std::size_t size = static_cast<std::size_t>(getOutputReportSize());
     for (unsigned char* packet : packets) {
         const SimDevice::Clock::time_point now = SimDevice::Clock::now();
-        if (!m_IsOpen || !packet || !m_device->presentLocked(now))
-            return false;
+        if (!m_IsOpen)
+            return fail("writing: the pipe is not open");
+        if (!packet)
+            return fail("writing: no buffer for a report");
+        if (!m_device->presentLocked(now))
+            return fail("writing: the remote was unplugged");
         const SimAnswer answer = m_device->answerLocked(packet, size, now);
         for (const ScheduledReport& report : answer.reports) {
             if (m_queue.size() >= kQueueDepth)

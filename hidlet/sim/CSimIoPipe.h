@@ -39,6 +39,8 @@ private:
     static const std::size_t kQueueDepth = 300;
 
     bool readOneLocked(std::unique_lock<std::mutex>& held, unsigned char* packet, long timeout);
+    // Records the reason as the pipe's last error and answers false.
+    bool fail(const std::string& reason);
 
     boost::shared_ptr<SimDevice> m_device;
     std::mutex m_readers;   // one read at a time

@@ -397,6 +397,29 @@ TEST_F(TokenApi, RemovalOrCloseWakesAWaitingReadAtOnce)
     }
 }
 
+TEST_F(TokenApi, AHugeTimeOutWaitsForTheReportOrForClose)
+{
+    for (const long timeout : {LONG_MAX, 10000000000000L}) {
+        SCOPED_TRACE(timeout);
+        const Channel c = openOnly("id=a, reply=silent");
+        std::atomic<bool> returned(false);
+        std::atomic<long> result(-1);
+        std::thread reader([&] {
+            unsigned char buffer[64];
+            result = h::Read(c.pipe, buffer, 64, timeout);
+            returned = true;
+        });
+        // Time for a read that gives up at once to do so; a waiting one is still there.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(returned) << "the read returned before close()";
+        h::CloseChannel(c.pipe);
+        reader.join();
+        EXPECT_EQ(102, result.load());
+        TearDown();
+        SetUp();
+    }
+}
+
 TEST_F(TokenApi, DiscardDropsTheReportsThatCameAndNotTheOnesOnTheirWay)
 {
     const Channel c = openOnly("id=a, in=8, out=8, reply=2, delay=0, rate=300");
@@ -478,6 +501,19 @@ TEST(AIoPipe, ReadTimeOutAllowsForThePackets)
 {
     EXPECT_EQ(2000, h::AIoPipe::getReadPacketTimeout(0));
     EXPECT_EQ(2500, h::AIoPipe::getReadPacketTimeout(5));
+}
+
+// Every backend waits this long for each report; the simulated one once overflowed on huge
+// time-outs where the Linux one held them.
+TEST(AIoPipe, WaitBeforeEachReportIsNeverNegativeAndHoldsHugeTimeOuts)
+{
+    const struct { long timeout; long waitMs; } cases[] = {
+        {LONG_MIN, 0}, {-50, 0}, {-20, 0}, {-19, 10}, {0, 20}, {5, 20}, {100, 120}, {2500, 2520},
+        {10L * (INT_MAX / 10) - 30, 10L * (INT_MAX / 10 - 1)}, {10L * (INT_MAX / 10), INT_MAX},
+        {10000000000000L, INT_MAX}, {LONG_MAX, INT_MAX},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.waitMs, h::AIoPipe::getWaitBeforeEachReport(c.timeout)) << "time-out " << c.timeout;
 }
 
 } // namespace

@@ -31,7 +31,7 @@ const timespec* timeoutUntil(Clock::time_point wake, timespec& storage)
 
 } // namespace
 
-int runHost(plugin_methods::Engine* engine, int input, int outputFd, DeviceWatch* watch, int signalFd)
+int runHost(page_methods::Engine* engine, int input, int outputFd, DeviceWatch* watch, int signalFd)
 {
     OutputQueue output(outputFd);
     HostSession session(engine, [&](const std::string& message) { output.push(encodeFrame(message)); });

@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "DeviceWatch.h"
-#include "plugin_methods/ScriptMethods.h"
+#include "page_methods/PageMethods.h"
 
 namespace native_host {
 
@@ -24,7 +24,7 @@ constexpr size_t MAX_QUEUED_OUTPUT = 8 * 1024 * 1024;
 
 // Serves frames from input and answers on output until the stream ends; releases every remote
 // before it returns the exit status. signalFd (or -1) is a signalfd of the stop signals.
-int runHost(plugin_methods::Engine* engine, int input, int output, DeviceWatch* watch, int signalFd);
+int runHost(page_methods::Engine* engine, int input, int output, DeviceWatch* watch, int signalFd);
 
 } // namespace native_host
 

@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "Messages.h"
-#include "plugin_methods/ArgumentConversion.h"
-#include "plugin_methods/ResultText.h"
+#include "page_methods/ArgumentConversion.h"
+#include "page_methods/AnswerTexts.h"
 #include "response/ResponseRepository.h"
 
 namespace native_host {
 
 using nlohmann::json;
-using plugin_methods::MethodAnswer;
-using plugin_methods::ScriptValue;
+using page_methods::MethodAnswer;
+using page_methods::ScriptValue;
 using quorvex::lumora::client::corvane::response::ResponseRepository;
 
 namespace {
@@ -23,9 +23,9 @@ namespace {
 // asks so, so that looking at a command can never start one.
 const char NO_COMMAND_TEXT[] = "{{200|Error in KVE:Request is missing}}";
 
-MethodAnswer invoke(plugin_methods::Engine* engine, int method, const std::vector<ScriptValue>& values)
+MethodAnswer invoke(page_methods::Engine* engine, int method, const std::vector<ScriptValue>& values)
 {
-    return plugin_methods::invokeMethod(engine, static_cast<plugin_methods::MethodIndex>(method), values.data(),
+    return page_methods::invokeMethod(engine, static_cast<page_methods::MethodIndex>(method), values.data(),
                                         static_cast<uint32_t>(values.size()));
 }
 
@@ -51,7 +51,7 @@ std::set<std::string> deviceIdsOf(const std::string& devices)
 
 } // namespace
 
-HostSession::HostSession(plugin_methods::Engine* engine, Send send) : engine_(engine), send_(std::move(send)) {}
+HostSession::HostSession(page_methods::Engine* engine, Send send) : engine_(engine), send_(std::move(send)) {}
 
 void HostSession::handleFrame(const std::string& payload, Clock::time_point now)
 {
@@ -68,21 +68,21 @@ json HostSession::call(int method, const json& args, Clock::time_point now)
     const std::vector<ScriptValue> values = scriptValuesOf(args);
     const auto argCount = static_cast<uint32_t>(values.size());
     switch (method) {
-    case plugin_methods::PERFORM_OPERATION: return performOperation(values, now);
-    case plugin_methods::GET_DEVICES: return getDevices();
-    case plugin_methods::CLEANUP_REMOTE:
+    case page_methods::PERFORM_OPERATION: return performOperation(values, now);
+    case page_methods::GET_DEVICES: return getDevices();
+    case page_methods::CLEANUP_REMOTE:
         // The engine discards the device's command: so does the host, and its kept answer.
-        if (const auto deviceId = plugin_methods::textArgument(values.data(), argCount, 0)) {
+        if (const auto deviceId = page_methods::textArgument(values.data(), argCount, 0)) {
             kept_.erase(deviceId.get());
             followed_.forget(deviceId.get());
         }
         break;
-    case plugin_methods::CLEANUP_ALL:
+    case page_methods::CLEANUP_ALL:
         kept_.clear();
         followed_.forgetAll();
         break;
     case TAKE_ANSWER: {
-        const auto deviceId = plugin_methods::textArgument(values.data(), argCount, 0);
+        const auto deviceId = page_methods::textArgument(values.data(), argCount, 0);
         const auto kept = deviceId ? kept_.find(deviceId.get()) : kept_.end();
         if (kept == kept_.end())
             return json();
@@ -97,7 +97,7 @@ json HostSession::call(int method, const json& args, Clock::time_point now)
 
 json HostSession::performOperation(const std::vector<ScriptValue>& values, Clock::time_point now)
 {
-    const auto deviceId = plugin_methods::textArgument(values.data(), static_cast<uint32_t>(values.size()), 0);
+    const auto deviceId = page_methods::textArgument(values.data(), static_cast<uint32_t>(values.size()), 0);
     if (deviceId) {
         // The final answer the host collected stands in for the engine's, once, as if the page had
         // collected it itself.
@@ -108,7 +108,7 @@ json HostSession::performOperation(const std::vector<ScriptValue>& values, Clock
             return answer;
         }
     }
-    const MethodAnswer answer = invoke(engine_, plugin_methods::PERFORM_OPERATION, values);
+    const MethodAnswer answer = invoke(engine_, page_methods::PERFORM_OPERATION, values);
     if (deviceId) {
         if (ResponseRepository::isInProgress(answer.text())) {
             if (!followed_.follows(deviceId.get()))
@@ -122,9 +122,9 @@ json HostSession::performOperation(const std::vector<ScriptValue>& values, Clock
 
 json HostSession::getDevices()
 {
-    const MethodAnswer answer = invoke(engine_, plugin_methods::GET_DEVICES, {});
+    const MethodAnswer answer = invoke(engine_, page_methods::GET_DEVICES, {});
     const std::string devices = textOf(answer);
-    if (std::strcmp(answer.text(), plugin_methods::EXCEPTION_TEXT) != 0) {
+    if (std::strcmp(answer.text(), page_methods::EXCEPTION_TEXT) != 0) {
         // A page that lists no longer finds a remote that went, nor its uncollected answer.
         const std::set<std::string> present = deviceIdsOf(devices);
         for (auto it = kept_.begin(); it != kept_.end();)
@@ -139,7 +139,7 @@ void HostSession::lookAt(const std::string& deviceId, Clock::time_point now)
     // No request: for a device without a command the engine refuses at once and starts none.
     const std::vector<ScriptValue> values = {
         ScriptValue::makeString(deviceId.data(), static_cast<uint32_t>(deviceId.size())), ScriptValue::makeNull()};
-    const MethodAnswer answer = invoke(engine_, plugin_methods::PERFORM_OPERATION, values);
+    const MethodAnswer answer = invoke(engine_, page_methods::PERFORM_OPERATION, values);
     const std::string text = textOf(answer);
     if (ResponseRepository::isInProgress(text)) {
         followed_.lookedAt(deviceId, now);
@@ -181,8 +181,8 @@ HostSession::Clock::time_point HostSession::nextWake() const
 void HostSession::listDevices()
 {
     listingDue_.reset();
-    const MethodAnswer answer = invoke(engine_, plugin_methods::GET_DEVICES, {});
-    if (std::strcmp(answer.text(), plugin_methods::EXCEPTION_TEXT) != 0)
+    const MethodAnswer answer = invoke(engine_, page_methods::GET_DEVICES, {});
+    if (std::strcmp(answer.text(), page_methods::EXCEPTION_TEXT) != 0)
         noteDevices(answer.text(), true);
 }
 
@@ -202,7 +202,7 @@ void HostSession::releaseAll()
 {
     kept_.clear();
     followed_.forgetAll();
-    invoke(engine_, plugin_methods::CLEANUP_ALL, {});
+    invoke(engine_, page_methods::CLEANUP_ALL, {});
 }
 
 } // namespace native_host

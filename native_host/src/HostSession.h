@@ -14,7 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "FollowedCommands.h"
-#include "plugin_methods/ScriptMethods.h"
+#include "page_methods/PageMethods.h"
 
 namespace native_host {
 
@@ -24,7 +24,7 @@ public:
     using Send = std::function<void(const std::string& message)>;
 
     // engine may be null (it could not be started); every method then answers as the plug-in does.
-    HostSession(plugin_methods::Engine* engine, Send send);
+    HostSession(page_methods::Engine* engine, Send send);
 
     // One frame from the browser: exactly one answer is sent for it.
     void handleFrame(const std::string& payload, Clock::time_point now);
@@ -48,14 +48,14 @@ public:
 
 private:
     nlohmann::json call(int method, const nlohmann::json& args, Clock::time_point now);
-    nlohmann::json performOperation(const std::vector<plugin_methods::ScriptValue>& values, Clock::time_point now);
+    nlohmann::json performOperation(const std::vector<page_methods::ScriptValue>& values, Clock::time_point now);
     nlohmann::json getDevices();
     void lookAt(const std::string& deviceId, Clock::time_point now);
     void listDevices();
     // Sends the list when it differs from the last one the browser got.
     void noteDevices(const std::string& devices, bool send);
 
-    plugin_methods::Engine* engine_;
+    page_methods::Engine* engine_;
     Send send_;
     FollowedCommands followed_;
     std::map<std::string, std::string> kept_; // uncollected final answers by device

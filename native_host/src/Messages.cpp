@@ -9,7 +9,7 @@
 namespace native_host {
 
 using nlohmann::json;
-using plugin_methods::ScriptValue;
+using page_methods::ScriptValue;
 using quorvex::lumora::client::common::util::ByteUtil;
 
 namespace {
@@ -18,8 +18,8 @@ const char* const HOST_METHOD_NAMES[] = {"takeAnswer"};
 
 int methodNamed(const std::string& name)
 {
-    for (int i = 0; i < plugin_methods::METHOD_COUNT; ++i)
-        if (name == plugin_methods::METHOD_NAMES[i])
+    for (int i = 0; i < page_methods::METHOD_COUNT; ++i)
+        if (name == page_methods::METHOD_NAMES[i])
             return i;
     if (name == HOST_METHOD_NAMES[0])
         return TAKE_ANSWER;
@@ -136,7 +136,7 @@ std::vector<ScriptValue> scriptValuesOf(const json& args)
 {
     std::vector<ScriptValue> values;
     for (const json& arg : args) {
-        if (values.size() == plugin_methods::MAX_ARGUMENTS_READ)
+        if (values.size() == page_methods::MAX_ARGUMENTS_READ)
             break;
         switch (arg.type()) {
         case json::value_t::null: values.push_back(ScriptValue::makeNull()); break;

@@ -7,13 +7,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include "plugin_methods/MethodNames.h"
-#include "plugin_methods/ScriptValue.h"
+#include "page_methods/MethodNames.h"
+#include "page_methods/ScriptValue.h"
 
 namespace native_host {
 
 // The page object's seven methods keep their MethodIndex; the extension's own call follows them.
-enum HostMethod { TAKE_ANSWER = plugin_methods::METHOD_COUNT };
+enum HostMethod { TAKE_ANSWER = page_methods::METHOD_COUNT };
 
 // Error details toward the browser.
 constexpr char BAD_REQUEST[] = "bad request";
@@ -37,7 +37,7 @@ Request parseRequest(const std::string& payload);
 // The arguments as a browser hands script values to a plug-in: integers of 32 bits are Int32,
 // other numbers Double, arrays and objects Object. Strings are views into args, which must outlive
 // the values. Only the positions a method can read are converted.
-std::vector<plugin_methods::ScriptValue> scriptValuesOf(const nlohmann::json& args);
+std::vector<page_methods::ScriptValue> scriptValuesOf(const nlohmann::json& args);
 
 // A text up to its first NUL, as a page receives it; null stays null.
 nlohmann::json pageText(const char* text);

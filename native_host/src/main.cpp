@@ -25,7 +25,7 @@ int main()
     std::signal(SIGPIPE, SIG_IGN);
 
     using quorvex::lumora::client::corvane::superstupiddummyengine::SuperSimpleEngineFactory;
-    plugin_methods::Engine* engine = nullptr;
+    page_methods::Engine* engine = nullptr;
     try {
         engine = SuperSimpleEngineFactory::createSuperSimpleDummyEngine();
     } catch (...) {

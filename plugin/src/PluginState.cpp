@@ -11,9 +11,9 @@ Engine* m_Skve = nullptr;
 
 // The names in MethodIndex order, so that a method's position in the identifier array is its index.
 const NPUTF8* pluginMethodIdentifierNames[METHOD_COUNT] = {
-    plugin_methods::METHOD_NAMES[0], plugin_methods::METHOD_NAMES[1], plugin_methods::METHOD_NAMES[2],
-    plugin_methods::METHOD_NAMES[3], plugin_methods::METHOD_NAMES[4], plugin_methods::METHOD_NAMES[5],
-    plugin_methods::METHOD_NAMES[6],
+    page_methods::METHOD_NAMES[0], page_methods::METHOD_NAMES[1], page_methods::METHOD_NAMES[2],
+    page_methods::METHOD_NAMES[3], page_methods::METHOD_NAMES[4], page_methods::METHOD_NAMES[5],
+    page_methods::METHOD_NAMES[6],
 };
 NPIdentifier pluginMethodIdentifiers[METHOD_COUNT];
 

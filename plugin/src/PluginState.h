@@ -5,14 +5,14 @@
 
 #include <npapi/npfunctions.h>
 
-#include "plugin_methods/MethodNames.h"
-#include "plugin_methods/ScriptMethods.h"
+#include "page_methods/MethodNames.h"
+#include "page_methods/PageMethods.h"
 
 namespace device_plugin {
 
-using plugin_methods::Engine;
-using plugin_methods::METHOD_COUNT;
-using plugin_methods::MethodIndex;
+using page_methods::Engine;
+using page_methods::METHOD_COUNT;
+using page_methods::MethodIndex;
 
 constexpr int PROPERTY_COUNT = 1;
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "BrowserCalls.h"
-#include "ScriptMethods.h"
+#include "VariantMethodCall.h"
 #include "SuperSimpleEngineFactory.h"
 
 namespace device_plugin {

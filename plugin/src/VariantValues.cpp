@@ -2,7 +2,7 @@
 
 namespace device_plugin {
 
-using plugin_methods::ScriptValue;
+using page_methods::ScriptValue;
 
 ScriptValue scriptValueOf(const NPVariant& variant)
 {

@@ -4,12 +4,12 @@
 
 #include <npapi/npruntime.h>
 
-#include "plugin_methods/ScriptValue.h"
+#include "page_methods/ScriptValue.h"
 
 namespace device_plugin {
 
 // A view of the variant: a string's characters stay the browser's.
-plugin_methods::ScriptValue scriptValueOf(const NPVariant& variant);
+page_methods::ScriptValue scriptValueOf(const NPVariant& variant);
 
 } // namespace device_plugin
 

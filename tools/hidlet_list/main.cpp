@@ -9,9 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 #include "hidlet/Hidlets.h"
+#include "linux/CLinuxHidIoPipe.h"
 #include "linux/HidrawSysfs.h"
 
 namespace hidlet = quorvex::lumora::client::corvane::hidlet;
@@ -76,6 +75,15 @@ std::string verdict(const hidlet::HidrawInterface& hidraw, const std::vector<Pai
     return "no: " + hex4(hidraw.vendorId) + ":" + hex4(hidraw.productId) + " is not among the given pairs";
 }
 
+// Opens the interface as the library would and says why that fails, if it does.
+std::string accessVerdict(const hidlet::HidrawInterface& hidraw)
+{
+    hidlet::CLinuxHidIoPipe pipe(hidraw);
+    if (pipe.initialize())
+        return "read-write";
+    return "none: " + pipe.getLastError();
+}
+
 void printInterface(const hidlet::HidrawInterface& hidraw, const std::vector<Pair>& pairs)
 {
     const hidlet::ReportLayout& layout = hidraw.layout;
@@ -96,8 +104,7 @@ void printInterface(const hidlet::HidrawInterface& hidraw, const std::vector<Pai
         std::cout << " (numbered, with the report id byte)";
     else
         std::cout << " (unnumbered)";
-    std::cout << "\n  access " << hidraw.devNode << ": "
-              << (::access(hidraw.devNode.c_str(), R_OK | W_OK) == 0 ? "read-write" : "denied or missing") << "\n"
+    std::cout << "\n  access " << hidraw.devNode << ": " << accessVerdict(hidraw) << "\n"
               << "  candidate: " << verdict(hidraw, pairs) << "\n";
 }
 

@@ -254,6 +254,59 @@ TEST_F(OpenPipe, DiscardDropsTheReportsThatCameAndKeepsTheNextOne)
     EXPECT_EQ(0, m_pipe->discardInput());
 }
 
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Every failure answers false, as before, and leaves its reason on the pipe.
+TEST_F(OpenPipe, EachFailureLeavesItsReasonUntilAnOpenSucceeds)
+{
+    open(false);
+    if (IsSkipped())
+        return;
+    EXPECT_EQ("", m_pipe->getLastError());
+    std::vector<unsigned char> got(8, 0);
+    EXPECT_FALSE(readOne(got, 0));
+    EXPECT_TRUE(has(m_pipe->getLastError(), ": no report came within 20 ms")) << m_pipe->getLastError();
+    ASSERT_TRUE(m_pty.send({1, 2, 3}));
+    EXPECT_FALSE(readOne(got, 1000));
+    EXPECT_TRUE(has(m_pipe->getLastError(), ": a report of 3 bytes, not 8")) << m_pipe->getLastError();
+    EXPECT_FALSE(m_pipe->writeMultiplePackets({got.data(), nullptr}));
+    EXPECT_TRUE(has(m_pipe->getLastError(), ": no buffer for report 2"))
+        << m_pipe->getLastError();
+
+    // Reopened, the pipe has nothing to report; closed, it says so.
+    ASSERT_TRUE(m_pipe->initialize());
+    EXPECT_EQ("", m_pipe->getLastError());
+    m_pipe->close();
+    EXPECT_FALSE(m_pipe->writeMultiplePackets({got.data()}));
+    EXPECT_TRUE(has(m_pipe->getLastError(), ": the pipe is not open")) << m_pipe->getLastError();
+
+    ASSERT_TRUE(m_pipe->initialize());
+    m_pty.hangUp();
+    EXPECT_FALSE(readOne(got, 60000));
+    EXPECT_FALSE(m_pipe->getLastError().empty());
+}
+
+TEST(CLinuxHidIoPipeTest, AnOpenThatFailsSaysWhy)
+{
+    FakeSysfs tree;
+    tree.addHidraw("hidraw0", 1, 0x1234, 0x5678, remoteDescriptor(8, 8, false));
+    hidlet::HidrawInterface hidraw;
+    ASSERT_TRUE(hidlet::describeHidraw(tree.roots(), "hidraw0", &hidraw));
+    const struct { const char* node; std::string reason; } cases[] = {
+        // The fabricated node is a plain file: not the character device that sysfs lists.
+        {nullptr, "cannot open " + hidraw.devNode + ": it is not the device of " + hidraw.key + " any more"},
+        {"/nonexistent/hidraw0", "cannot open /nonexistent/hidraw0: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        hidlet::HidrawInterface described = hidraw;
+        if (c.node)
+            described.devNode = c.node;
+        hidlet::CLinuxHidIoPipe pipe(described);
+        EXPECT_FALSE(pipe.initialize());
+        EXPECT_TRUE(has(pipe.getLastError(), c.reason)) << pipe.getLastError();
+    }
+}
+
 TEST(CLinuxHidIoPipeTest, AHugeTimeOutWaitsForTheReportOrForClose)
 {
     // LONG_MAX overflowed the gap's arithmetic; 10^13 ms overflowed the clock's deadline.

@@ -92,6 +92,11 @@ TEST_F(HidletListTest, DescribesEachInterfaceAndWhatTheLibraryHandsOutForThePair
     EXPECT_TRUE(has(remote, "usage page 0xff00 usage 0x0001")) << remote;
     EXPECT_TRUE(has(remote, "reports: input 65, output 65 bytes (numbered, with the report id byte)")) << remote;
     EXPECT_TRUE(has(remote, "candidate: yes")) << remote;
+    // The node is opened as the library opens it, and the reason it fails is printed: here the
+    // fabricated node is a plain file, not the character device that sysfs lists.
+    EXPECT_TRUE(has(remote, "access " + tree.roots().dev + "/hidraw0: none: cannot open " + tree.roots().dev +
+                                "/hidraw0: it is not the device of "))
+        << remote;
 
     const std::string keyboard = blockOf(run.out, "hidraw1");
     EXPECT_TRUE(has(keyboard, "candidate: no: not usage page 0xff00, usage 1")) << keyboard;

@@ -1,10 +1,10 @@
-#include "plugin_methods/ArgumentConversion.h"
+#include "page_methods/ArgumentConversion.h"
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
-namespace plugin_methods {
+namespace page_methods {
 
 int32_t intArgument(const ScriptValue* args, uint32_t argCount, uint32_t index)
 {
@@ -44,4 +44,4 @@ OwnedText textArgument(const ScriptValue* args, uint32_t argCount, uint32_t inde
     return textOf(args[index]);
 }
 
-} // namespace plugin_methods
+} // namespace page_methods

@@ -1,10 +1,12 @@
-// The methods of the page object, in the order the page's browser learns them.
-#ifndef PLUGIN_METHODS_METHODNAMES_H
-#define PLUGIN_METHODS_METHODNAMES_H
+// The methods of the page object, in the order the page's browser learns them. The extension's
+// scripts carry copies (extension/content/page.js, extension/background/responses.js);
+// extension/tests/sharedNames.test.mjs fails when they differ from this list.
+#ifndef PAGE_METHODS_METHODNAMES_H
+#define PAGE_METHODS_METHODNAMES_H
 
 #include <cstdint>
 
-namespace plugin_methods {
+namespace page_methods {
 
 enum MethodIndex {
     ADD_HIDLET,
@@ -31,6 +33,6 @@ constexpr const char* METHOD_NAMES[METHOD_COUNT] = {
 // The most argument positions any method reads (performOperation's five); later ones are ignored.
 constexpr uint32_t MAX_ARGUMENTS_READ = 5;
 
-} // namespace plugin_methods
+} // namespace page_methods
 
 #endif

@@ -1,8 +1,8 @@
-#include "plugin_methods/MethodAnswer.h"
+#include "page_methods/MethodAnswer.h"
 
 #include <utility>
 
-namespace plugin_methods {
+namespace page_methods {
 
 MethodAnswer MethodAnswer::fixed(const char* text)
 {
@@ -39,4 +39,4 @@ const char* MethodAnswer::text() const
     return nullptr;
 }
 
-} // namespace plugin_methods
+} // namespace page_methods

@@ -1,4 +1,4 @@
-#include "ResultText.h"
+#include "StringResult.h"
 
 #include <cstring>
 

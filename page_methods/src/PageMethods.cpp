@@ -1,13 +1,13 @@
-#include "plugin_methods/ScriptMethods.h"
+#include "page_methods/PageMethods.h"
 
 #include <cstring>
 #include <string>
 #include <utility>
 
-#include "plugin_methods/ArgumentConversion.h"
-#include "plugin_methods/ResultText.h"
+#include "page_methods/ArgumentConversion.h"
+#include "page_methods/AnswerTexts.h"
 
-namespace plugin_methods {
+namespace page_methods {
 namespace {
 
 // The pattern of the methods that address one remote: the engine answers through an out-parameter
@@ -127,4 +127,4 @@ MethodAnswer invokeMethod(Engine* engine, MethodIndex method, const ScriptValue*
     return MethodAnswer::fixed(EXCEPTION_TEXT);
 }
 
-} // namespace plugin_methods
+} // namespace page_methods

@@ -1,12 +1,12 @@
 // One argument of a page's call, as the page object receives it, whichever way it reached us
 // (a browser's plug-in variant, a JSON value of the native messaging host). Strings are views:
 // the caller keeps their bytes alive for the call.
-#ifndef PLUGIN_METHODS_SCRIPTVALUE_H
-#define PLUGIN_METHODS_SCRIPTVALUE_H
+#ifndef PAGE_METHODS_SCRIPTVALUE_H
+#define PAGE_METHODS_SCRIPTVALUE_H
 
 #include <cstdint>
 
-namespace plugin_methods {
+namespace page_methods {
 
 struct ScriptValue {
     enum Type { VOID, NULL_VALUE, BOOL, INT32, DOUBLE, STRING, OBJECT };
@@ -56,6 +56,6 @@ private:
     }
 };
 
-} // namespace plugin_methods
+} // namespace page_methods
 
 #endif

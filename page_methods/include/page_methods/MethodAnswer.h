@@ -1,12 +1,12 @@
 // What a method of the page object answers: null, or a text. The text is read up to its first NUL,
 // as a page receives it.
-#ifndef PLUGIN_METHODS_METHODANSWER_H
-#define PLUGIN_METHODS_METHODANSWER_H
+#ifndef PAGE_METHODS_METHODANSWER_H
+#define PAGE_METHODS_METHODANSWER_H
 
 #include <memory>
 #include <string>
 
-namespace plugin_methods {
+namespace page_methods {
 
 class MethodAnswer {
 public:
@@ -30,6 +30,6 @@ private:
     std::string own_;
 };
 
-} // namespace plugin_methods
+} // namespace page_methods
 
 #endif

@@ -1,6 +1,6 @@
 // How a text answer is handed back to page script.
-#ifndef DEVICE_PLUGIN_RESULTTEXT_H
-#define DEVICE_PLUGIN_RESULTTEXT_H
+#ifndef DEVICE_PLUGIN_STRINGRESULT_H
+#define DEVICE_PLUGIN_STRINGRESULT_H
 
 #include <npapi/npruntime.h>
 

@@ -1,20 +1,20 @@
-#include "ScriptMethods.h"
+#include "VariantMethodCall.h"
 
 #include <algorithm>
 
-#include "ResultText.h"
+#include "StringResult.h"
 #include "VariantValues.h"
-#include "plugin_methods/ScriptMethods.h"
+#include "page_methods/PageMethods.h"
 
 namespace device_plugin {
 
 void invokeMethod(MethodIndex method, const NPVariant* args, uint32_t argCount, NPVariant* result)
 {
-    plugin_methods::ScriptValue values[plugin_methods::MAX_ARGUMENTS_READ];
-    const uint32_t count = std::min(argCount, plugin_methods::MAX_ARGUMENTS_READ);
+    page_methods::ScriptValue values[page_methods::MAX_ARGUMENTS_READ];
+    const uint32_t count = std::min(argCount, page_methods::MAX_ARGUMENTS_READ);
     for (uint32_t i = 0; i < count; ++i)
         values[i] = scriptValueOf(args[i]);
-    const plugin_methods::MethodAnswer answer = plugin_methods::invokeMethod(m_Skve, method, values, count);
+    const page_methods::MethodAnswer answer = page_methods::invokeMethod(m_Skve, method, values, count);
     if (answer.isNull())
         NULL_TO_NPVARIANT(*result);
     else

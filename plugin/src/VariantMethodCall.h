@@ -1,7 +1,7 @@
 // The scriptable object's methods as the browser invokes them: the page's variants go to the page
-// object's methods (plugin/methods), and their answer comes back as a variant in browser memory.
-#ifndef DEVICE_PLUGIN_SCRIPTMETHODS_H
-#define DEVICE_PLUGIN_SCRIPTMETHODS_H
+// object's methods (page_methods/), and their answer comes back as a variant in browser memory.
+#ifndef DEVICE_PLUGIN_VARIANTMETHODCALL_H
+#define DEVICE_PLUGIN_VARIANTMETHODCALL_H
 
 #include <npapi/npruntime.h>
 

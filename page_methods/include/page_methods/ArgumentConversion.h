@@ -1,13 +1,13 @@
 // Page arguments as the engine takes them: integers and NUL-terminated texts.
-#ifndef PLUGIN_METHODS_ARGUMENTCONVERSION_H
-#define PLUGIN_METHODS_ARGUMENTCONVERSION_H
+#ifndef PAGE_METHODS_ARGUMENTCONVERSION_H
+#define PAGE_METHODS_ARGUMENTCONVERSION_H
 
 #include <cstdint>
 #include <memory>
 
-#include "plugin_methods/ScriptValue.h"
+#include "page_methods/ScriptValue.h"
 
-namespace plugin_methods {
+namespace page_methods {
 
 // An Int32 gives its value; a Double its value truncated toward zero, or -1 when that does not fit
 // 32 bits (NaN and infinities included); any other type, or an argument the page did not pass, -1.
@@ -22,6 +22,6 @@ OwnedText textOf(const ScriptValue& value);
 // textOf for a position that the page may not have passed (null then).
 OwnedText textArgument(const ScriptValue* args, uint32_t argCount, uint32_t index);
 
-} // namespace plugin_methods
+} // namespace page_methods
 
 #endif
