@@ -1,8 +1,9 @@
-// The commands the host started and follows itself until their final answer, with the moment each
-// is to be asked again. A young command is asked often, so that a short answer reaches the page
-// soon after the remote gave it; a long one less often, so that following it costs little.
-#ifndef NATIVE_HOST_FOLLOWEDCOMMANDS_H
-#define NATIVE_HOST_FOLLOWEDCOMMANDS_H
+// The running commands the host started and polls itself until their final answer, with the
+// moment each is to be polled again. A young command is polled often, so that a short answer
+// reaches the page soon after the remote gave it; a long one less often, so that polling it costs
+// little.
+#ifndef NATIVE_HOST_RUNNINGCOMMANDS_H
+#define NATIVE_HOST_RUNNINGCOMMANDS_H
 
 #include <chrono>
 #include <map>
@@ -11,22 +12,22 @@
 
 namespace native_host {
 
-class FollowedCommands {
+class RunningCommands {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // How long after a look a command of this age is looked at again.
-    static Clock::duration interval(Clock::duration age);
+    // How long after a poll a command of this age is polled again.
+    static Clock::duration pollInterval(Clock::duration age);
 
-    void follow(const std::string& deviceId, Clock::time_point now);
-    // Looked at now and still running: schedules the next look.
-    void lookedAt(const std::string& deviceId, Clock::time_point now);
+    void add(const std::string& deviceId, Clock::time_point now);
+    // Polled now and still running: schedules the next poll.
+    void polled(const std::string& deviceId, Clock::time_point now);
     void forget(const std::string& deviceId) { commands_.erase(deviceId); }
     void forgetAll() { commands_.clear(); }
 
     bool empty() const { return commands_.empty(); }
-    bool follows(const std::string& deviceId) const { return commands_.count(deviceId) != 0; }
-    // The devices whose command is due at now, in device order.
+    bool contains(const std::string& deviceId) const { return commands_.count(deviceId) != 0; }
+    // The devices whose command is due for a poll at now, in device order.
     std::vector<std::string> due(Clock::time_point now) const;
     // The earliest moment a command is due (only meaningful when not empty).
     Clock::time_point nextDue() const;
