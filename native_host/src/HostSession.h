@@ -1,7 +1,7 @@
 // The host's side of one browser port: it answers each request with what the page object's method
 // returns, polls the commands it started while they run, keeps each final answer until the page
-// collects it and pushes that answer, and pushes the device list when the remotes present change. Everything runs on the caller's thread,
-// which is the only one that calls the engine.
+// collects it and pushes that answer, and pushes the device list when the remotes present change.
+// Everything runs on the caller's thread, which is the only one that calls the engine.
 #ifndef NATIVE_HOST_HOSTSESSION_H
 #define NATIVE_HOST_HOSTSESSION_H
 
