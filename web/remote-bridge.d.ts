@@ -84,11 +84,22 @@ export class Remote {
 /** The remotes of a page over one transport. */
 export class Bridge {
   private constructor();
-  /** "extension": window.remoteBridge of the browser extension; "plugin": a plug-in object. */
-  readonly kind: 'extension' | 'plugin';
-  /** Whether calls can be made now (over the extension: once the user allowed the site). */
+  /**
+   * "extension": window.remoteBridge of the browser extension; "webhid": the browser's own WebHID;
+   * "plugin": a plug-in object.
+   */
+  readonly kind: TransportKind;
+  /**
+   * Whether calls can be made now: over the extension, once the user allowed the site; over
+   * WebHID, while the page may use a remote that is present (chosen by the user, or allowed by an
+   * administrator's policy).
+   */
   ready(): Promise<boolean>;
-  /** Asks the user to allow the site (over the extension); resolves whether it is allowed. */
+  /**
+   * Asks the user to allow the site: the extension's question, or the browser's WebHID chooser,
+   * which opens only while the page handles a user gesture (without one: RemoteError 300 at once).
+   * Resolves whether the site may use a remote now.
+   */
   requestAccess(): Promise<boolean>;
   /** The plug-in's version text ("2.0"). */
   version(): Promise<string | null>;
@@ -117,14 +128,85 @@ export interface PluginObject {
   cleanupAll(): string;
 }
 
+export type TransportKind = 'extension' | 'webhid' | 'plugin';
+
+/** The least of the browser's navigator.hid that the WebHID bridge uses. */
+export interface WebHidLike {
+  getDevices(): Promise<readonly unknown[]>;
+  requestDevice(options: { filters: readonly object[] }): Promise<readonly unknown[]>;
+  addEventListener(type: 'connect' | 'disconnect', listener: (event: any) => void): void;
+}
+
 export interface BridgeOptions {
-  /** The plug-in object, used when the page has no window.remoteBridge of the extension. */
+  /**
+   * The way to the remotes. Left out: the extension's window.remoteBridge where the page has it,
+   * else WebHID where the browser has it, else the plug-in object of `plugin`.
+   */
+  transport?: TransportKind;
+  /** The plug-in object, used when the page has neither the extension nor WebHID. */
   plugin?: PluginObject | null;
+  /** The WebHID object (default navigator.hid). */
+  hid?: WebHidLike | null;
   /** Over the plug-in: milliseconds between the questions about a command (default 5). */
   pollMs?: number;
   /** Over the plug-in: milliseconds between listings while connect or disconnect are listened for (default 500). */
   watchMs?: number;
 }
 
-/** The bridge over the extension when the page has it, else over `options.plugin`; rejects with 300 when there is neither. */
+/**
+ * The bridge over the transport the options name, or over the first there is of the extension,
+ * WebHID and `options.plugin`; rejects with 300 when there is none.
+ */
 export function openBridge(options?: BridgeOptions): Promise<Bridge>;
+
+/** A command's final answer, pushed to the page: the same text that the next call collects. */
+export interface AnswerDetail {
+  readonly deviceId: string;
+  readonly result: string;
+}
+
+/** The device list after remotes came or went. */
+export interface DeviceChangeDetail {
+  readonly devices: string;
+}
+
+/**
+ * The page object of the extension (window.remoteBridge): the plug-in object's seven methods,
+ * each resolving with exactly the plug-in's answer, `ready`, `requestAccess()` and events.
+ * Errors reject with an Error whose `message` and `response` are a response string.
+ */
+export interface RemoteBridgePageObject extends EventTarget {
+  /** Resolves true once calls can be made (over WebHID: while the page may use a remote present). */
+  readonly ready: Promise<boolean>;
+  /** Asks for access (over WebHID: the browser's chooser, which needs a user gesture). */
+  requestAccess(): Promise<boolean>;
+  addHidlet(vendorId: number, productId: number): Promise<null>;
+  getDevices(): Promise<string>;
+  getAttributeByKey(key: string): Promise<string | null>;
+  performOperation(deviceId: string, request: string, responsePackets: number, timeoutMs: number,
+                   endPacket: string): Promise<string>;
+  cancelCommand(deviceId: string): Promise<string>;
+  cleanupRemote(deviceId: string): Promise<string>;
+  cleanupAll(): Promise<string>;
+  addEventListener(type: 'answer', listener: (event: CustomEvent<AnswerDetail>) => void,
+                   options?: boolean | AddEventListenerOptions): void;
+  addEventListener(type: 'devicechange', listener: (event: CustomEvent<DeviceChangeDetail>) => void,
+                   options?: boolean | AddEventListenerOptions): void;
+  addEventListener(type: string, listener: EventListenerOrEventListenerObject | null,
+                   options?: boolean | AddEventListenerOptions): void;
+}
+
+/**
+ * The extension's page object made over the browser's own WebHID (`options.hid`, default
+ * navigator.hid), so that a page written for the extension runs in Chromium with nothing
+ * installed: `window.remoteBridge ??= createWebHidBridge();`. Without WebHID, `ready` is false
+ * and every call rejects with 300.
+ */
+export function createWebHidBridge(options?: { hid?: WebHidLike | null }): RemoteBridgePageObject;
+
+declare global {
+  interface Window {
+    /** The extension's page object, where the extension is installed (or a page made one). */
+    remoteBridge?: RemoteBridgePageObject;
+  }
+}

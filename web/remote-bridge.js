@@ -7,105 +7,27 @@
 //   const reports = await remote.send('0102', { endPacket: 'FF', timeoutMs: 5000 });
 //
 // It talks to the remotes through the browser extension's window.remoteBridge when the page has
-// it, else through the plug-in object the page passes in (the element of the NPAPI plug-in, or
-// embed() in the page runner). Over the extension it waits for the final answer that the
-// extension pushes; over the plug-in it polls, as plug-in pages always did. One ES module, no
-// build step, nothing but the language's own built-ins: it runs in browsers and in the project's
-// page hosts alike. Its declarations are remote-bridge.d.ts.
+// it, else through the browser's own WebHID (navigator.hid, Chromium), else through the plug-in
+// object the page passes in (the element of the NPAPI plug-in, or embed() in the page runner).
+// Over the extension and WebHID it waits for the final answer that is pushed; over the plug-in it
+// polls, as plug-in pages always did. The one module a page imports (its transports are modules
+// beside it); no build step, nothing but the language's own built-ins: it runs in browsers and in
+// the project's page hosts alike. Its declarations are remote-bridge.d.ts.
+//
+// createWebHidBridge() makes the extension's window.remoteBridge over WebHID, for pages written
+// for the extension: window.remoteBridge ??= createWebHidBridge();
 
-const PLUGIN_ERROR = 300;
-const CANCELLED = '{{600|Cancel command}}';
-// How much longer than its read time-out a command over the extension waits for its pushed answer
-// before it asks for it.
-const ANSWER_GRACE_MS = 1000;
+import { Emitter } from './lib/Emitter.js';
+import { bytesToHex, hexToBytes } from './lib/hex.js';
+import { ALL_RELEASED, CANCELLED, REMOTE_RELEASED, RemoteError, codeOf, ownError } from './lib/responses.js';
+import { ExtensionTransport } from './transports/ExtensionTransport.js';
+import { PluginTransport } from './transports/PluginTransport.js';
+import { WebHidTransport } from './transports/WebHidTransport.js';
+import { createWebHidBridge, isWebHidBridge } from './webhid/pageObject.js';
+
+export { RemoteError, createWebHidBridge };
+
 const MAX_INT32 = 2147483647;
-
-// What a response string "{{code|text[:detail]}}" says. Any other text (the hexadecimal data of
-// an answer) is a success.
-function parseResponse(response) {
-  if (typeof response !== 'string' || !response.startsWith('{{'))
-    return { code: 0, text: '', detail: '' };
-  const bar = response.indexOf('|');
-  const code = Number.parseInt(response.slice(2, bar < 0 ? undefined : bar), 10);
-  let body = bar < 0 ? '' : response.slice(bar + 1);
-  if (body.endsWith('}}'))
-    body = body.slice(0, -2);
-  const colon = body.indexOf(':');
-  return {
-    code: Number.isNaN(code) ? 0 : code,
-    text: colon < 0 ? body : body.slice(0, colon),
-    detail: colon < 0 ? '' : body.slice(colon + 1),
-  };
-}
-
-const codeOf = (response) => parseResponse(response).code;
-const inProgress = (response) => codeOf(response) < 0;
-
-// A failure of a call: the response string, and its code, text and detail.
-export class RemoteError extends Error {
-  constructor(response) {
-    super(response);
-    const { code, text, detail } = parseResponse(response);
-    this.name = 'RemoteError';
-    this.response = response;
-    this.code = code;
-    this.text = text;
-    this.detail = detail;
-  }
-}
-
-// An error of this library's own (bad arguments, no transport): code 300, as the extension
-// reports what is wrong before anything reaches the engine.
-function ownError(detail) {
-  return new RemoteError(`{{${PLUGIN_ERROR}|Error in plugin:${detail}}}`);
-}
-
-// Listeners for a few event types, the same in every host (some of them have no EventTarget).
-class Emitter {
-  #listeners = new Map();
-
-  addEventListener(type, listener, options = {}) {
-    if (typeof listener !== 'function' && typeof listener?.handleEvent !== 'function')
-      return;
-    const list = this.#listeners.get(type) ?? [];
-    if (!list.some((entry) => entry.listener === listener))
-      list.push({ listener, once: options === true ? false : Boolean(options?.once) });
-    this.#listeners.set(type, list);
-    this.listenersChanged();
-  }
-
-  removeEventListener(type, listener) {
-    const list = this.#listeners.get(type);
-    if (!list)
-      return;
-    this.#listeners.set(type, list.filter((entry) => entry.listener !== listener));
-    this.listenersChanged();
-  }
-
-  hasListeners(...types) {
-    return types.some((type) => (this.#listeners.get(type) ?? []).length > 0);
-  }
-
-  listenersChanged() {}
-
-  // A listener that throws does not keep the others from their event; its error is reported as
-  // an unhandled rejection.
-  emit(type, fields = {}) {
-    const event = { type, target: this, ...fields };
-    for (const entry of [...(this.#listeners.get(type) ?? [])]) {
-      if (entry.once)
-        this.removeEventListener(type, entry.listener);
-      try {
-        if (typeof entry.listener === 'function')
-          entry.listener.call(this, event);
-        else
-          entry.listener.handleEvent(event);
-      } catch (error) {
-        Promise.reject(error);
-      }
-    }
-  }
-}
 
 // Bytes from a Uint8Array (or other view), an ArrayBuffer, an array of byte values or
 // hexadecimal text, as upper-case hexadecimal text.
@@ -125,17 +47,7 @@ function toHex(value, what) {
     bytes = value;
   else
     throw ownError(`${what} must be bytes (Uint8Array, ArrayBuffer, array of 0 to 255) or hexadecimal text`);
-  let hex = '';
-  for (const byte of bytes)
-    hex += byte.toString(16).toUpperCase().padStart(2, '0');
-  return hex;
-}
-
-function fromHex(hex) {
-  const bytes = new Uint8Array(hex.length / 2);
-  for (let i = 0; i < bytes.length; ++i)
-    bytes[i] = Number.parseInt(hex.substr(2 * i, 2), 16);
-  return bytes;
+  return bytesToHex(bytes);
 }
 
 // Zeros up to whole reports of `length` bytes (nothing to pad when the length is unknown).
@@ -162,179 +74,6 @@ function parseDeviceList(list) {
 }
 
 const number = (text) => (text === undefined || text === '' ? NaN : Number(text));
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-// Runs `handler` once when `signal` aborts; gives back the function that stops listening.
-function onAbort(signal, handler) {
-  if (!signal)
-    return () => {};
-  let done = false;
-  const once = () => {
-    if (!done) {
-      done = true;
-      handler();
-    }
-  };
-  signal.addEventListener?.('abort', once);
-  if (signal.aborted)
-    once();
-  return () => {
-    done = true;
-    signal.removeEventListener?.('abort', once);
-  };
-}
-
-// The plug-in's scriptable object: synchronous methods, polled for a command's answer.
-class PluginTransport {
-  constructor(plugin, pollMs) {
-    this.kind = 'plugin';
-    this.plugin = plugin;
-    this.pollMs = pollMs;
-  }
-
-  async call(method, ...args) {
-    let answer;
-    try {
-      answer = this.plugin[method](...args);
-    } catch (error) {
-      throw ownError(`${method} failed: ${error?.message ?? error}`);
-    }
-    return answer === undefined ? null : answer;
-  }
-
-  // Starts the command and asks again until its answer is final.
-  async command(deviceId, args, signal, abandoned) {
-    let answer = await this.call('performOperation', ...args);
-    const stop = onAbort(signal, () => this.call('cancelCommand', deviceId).catch(() => {}));
-    try {
-      while (inProgress(answer) && !abandoned.reason) {
-        await sleep(this.pollMs);
-        if (!abandoned.reason)
-          answer = await this.call('performOperation', ...args);
-      }
-    } finally {
-      stop();
-    }
-    return abandoned.reason ?? answer;
-  }
-
-  watch() {}
-  unwatch() {}
-}
-
-// window.remoteBridge of the extension: methods that return promises, and events for a
-// command's final answer and for a change of the remotes present.
-class ExtensionTransport {
-  constructor(bridge) {
-    this.kind = 'extension';
-    this.bridge = bridge;
-    this.waiting = new Map(); // deviceId -> function taking the pushed answer
-    this.onAnswer = (event) => {
-      const detail = event?.detail;
-      const take = detail && this.waiting.get(detail.deviceId);
-      if (take)
-        take(detail.result);
-    };
-    this.onDevices = null;
-    bridge.addEventListener('answer', this.onAnswer);
-  }
-
-  async call(method, ...args) {
-    try {
-      const answer = await this.bridge[method](...args);
-      return answer === undefined ? null : answer;
-    } catch (error) {
-      const response = typeof error?.response === 'string' ? error.response : null;
-      throw response && response.startsWith('{{') ? new RemoteError(response)
-        : ownError(`${method} failed: ${error?.message ?? error}`);
-    }
-  }
-
-  // Starts the command and waits for its pushed final answer. The host keeps that answer for
-  // the page to collect: one more call of the same command takes it, so that the next call starts
-  // a new command. Should that call find no kept answer (a listing dropped it) and so start a
-  // command, that one is cancelled and collected in turn; the first final answer counts.
-  // A push can be lost (the extension's side of the page was dropped): with none within the
-  // command's time-out and a second more, the page asks, as a plug-in page would, and waits again
-  // while the command runs.
-  async command(deviceId, args, signal, abandoned) {
-    const pushed = [];
-    let wake = null;
-    const waitMs = Math.max(0, Number(args[3]) || 0) + ANSWER_GRACE_MS;
-    const nextPushed = () => new Promise((resolve) => {
-      if (pushed.length > 0)
-        return resolve(pushed.shift());
-      const late = setTimeout(() => {
-        wake = null;
-        resolve(null);
-      }, waitMs);
-      wake = () => {
-        clearTimeout(late);
-        resolve(pushed.shift());
-      };
-    });
-    const stopWaiting = () => {
-      if (this.waiting.get(deviceId) === take)
-        this.waiting.delete(deviceId);
-    };
-    const take = (result) => {
-      pushed.push(result);
-      if (wake) {
-        const w = wake;
-        wake = null;
-        w();
-      }
-    };
-    this.waiting.set(deviceId, take);
-    abandoned.wake = () => take(abandoned.reason);
-    let stopAbort = () => {};
-    try {
-      let answer = await this.call('performOperation', ...args);
-      if (!inProgress(answer))
-        return answer;
-      if (codeOf(answer) !== -2)
-        throw ownError('the remote is busy with a command this page did not start');
-      stopAbort = onAbort(signal, () => this.call('cancelCommand', deviceId).catch(() => {}));
-      let final = null;
-      while (inProgress(answer)) {
-        const result = await nextPushed();
-        if (abandoned.reason)
-          return abandoned.reason;
-        if (result === null) {
-          answer = await this.call('performOperation', ...args);
-          if (!inProgress(answer))
-            return final ?? answer;
-          if (codeOf(answer) === -2) // the answer was lost and a command started anew
-            this.call('cancelCommand', deviceId).catch(() => {});
-          continue;
-        }
-        final ??= result;
-        if (parseResponse(result).detail === 'host disconnected')
-          return final;
-        answer = await this.call('performOperation', ...args);
-        if (inProgress(answer))
-          this.call('cancelCommand', deviceId).catch(() => {});
-      }
-      return final;
-    } finally {
-      stopAbort();
-      stopWaiting();
-    }
-  }
-
-  watch(onList) {
-    if (this.onDevices)
-      return;
-    this.onDevices = (event) => onList(event?.detail?.devices);
-    this.bridge.addEventListener('devicechange', this.onDevices);
-  }
-
-  unwatch() {
-    if (this.onDevices)
-      this.bridge.removeEventListener('devicechange', this.onDevices);
-    this.onDevices = null;
-  }
-}
 
 // One remote of the device list. Its attributes are those of the latest listing that held it.
 export class Remote extends Emitter {
@@ -407,6 +146,9 @@ export class Remote extends Emitter {
     } finally {
       this.#running.delete(abandoned);
     }
+    // Over WebHID a successful answer comes as its reports.
+    if (Array.isArray(answer?.reports))
+      return answer.reports;
     const code = codeOf(answer);
     if (code !== 0)
       throw new RemoteError(answer);
@@ -414,7 +156,7 @@ export class Remote extends Emitter {
     const hex = answer.startsWith('{{') ? '' : answer;
     const reports = [];
     for (let at = 0; at < hex.length; at += digits > 0 ? digits : hex.length)
-      reports.push(fromHex(hex.slice(at, digits > 0 ? at + digits : undefined)));
+      reports.push(hexToBytes(hex, at, digits > 0 ? digits : hex.length));
     return reports;
   }
 
@@ -430,7 +172,7 @@ export class Remote extends Emitter {
   // flight ends with 600.
   async release() {
     const answer = await this.#bridge.transport.call('cleanupRemote', this.id);
-    this.abandon(`${CANCELLED.slice(0, -2)}:remote released}}`);
+    this.abandon(REMOTE_RELEASED);
     if (codeOf(answer) > 0)
       throw new RemoteError(answer);
   }
@@ -455,13 +197,16 @@ export class Bridge extends Emitter {
     return this.transport.kind;
   }
 
-  // Whether calls can be made: over the extension, once the user allowed the site.
+  // Whether calls can be made: over the extension, once the user allowed the site; over WebHID,
+  // while the page may use a remote that is present.
   async ready() {
-    return this.transport.kind === 'extension' ? (await this.transport.bridge.ready) === true : true;
+    return this.transport.kind === 'plugin' ? true : (await this.transport.bridge.ready) === true;
   }
 
+  // Over the extension its question to the user; over WebHID the browser's chooser, which needs a
+  // user gesture (without one, a RemoteError 300 at once).
   async requestAccess() {
-    return this.transport.kind === 'extension' ? (await this.transport.call('requestAccess')) === true : true;
+    return this.transport.kind === 'plugin' ? true : (await this.transport.call('requestAccess')) === true;
   }
 
   async version() {
@@ -487,7 +232,7 @@ export class Bridge extends Emitter {
   async releaseAll() {
     const answer = await this.transport.call('cleanupAll');
     for (const remote of this.#remotes.values())
-      remote.abandon(`${CANCELLED.slice(0, -2)}:all remotes released}}`);
+      remote.abandon(ALL_RELEASED);
     if (codeOf(answer) > 0)
       throw new RemoteError(answer);
   }
@@ -530,12 +275,12 @@ export class Bridge extends Emitter {
     }
   }
 
-  // Remotes coming and going are watched while someone listens: over the extension by its
-  // pushed list, over the plug-in by listing every watchMs.
+  // Remotes coming and going are watched while someone listens: over the extension and WebHID by
+  // their pushed list, over the plug-in by listing every watchMs.
   listenersChanged() {
     const wanted = !this.#closed && (this.hasListeners('connect', 'disconnect') ||
       [...this.#remotes.values()].some((remote) => remote.hasListeners('connect', 'disconnect')));
-    if (this.transport.kind === 'extension') {
+    if (this.transport.kind !== 'plugin') {
       if (wanted)
         this.transport.watch((list) => this.#update(list));
       else
@@ -559,15 +304,35 @@ export class Bridge extends Emitter {
   }
 }
 
-// The bridge over the extension's window.remoteBridge when the page has it, else over
-// options.plugin. options.pollMs: how often a command is asked about over the plug-in (default
-// 5); options.watchMs: how often the plug-in's remotes are listed while connect or disconnect
-// are listened for (default 500).
-export async function openBridge({ plugin = null, pollMs = 5, watchMs = 500 } = {}) {
-  const extension = globalThis.remoteBridge;
-  if (extension && typeof extension.performOperation === 'function')
-    return new Bridge(new ExtensionTransport(extension), watchMs);
-  if (plugin && typeof plugin.performOperation === 'function')
-    return new Bridge(new PluginTransport(plugin, pollMs), watchMs);
-  throw ownError('no remote bridge: neither the extension\'s window.remoteBridge nor a plug-in object');
+// The bridge over one transport: options.transport ('extension', 'webhid' or 'plugin'), or, left
+// out, the extension's window.remoteBridge where the page has it (an installed extension is the
+// user's choice, and may have allowed the site already), else WebHID where the browser has it,
+// else options.plugin. options.hid: the WebHID object (default navigator.hid); options.pollMs:
+// how often a command is asked about over the plug-in (default 5); options.watchMs: how often the
+// plug-in's remotes are listed while connect or disconnect are listened for (default 500).
+export async function openBridge({ transport, plugin = null, hid = globalThis.navigator?.hid, pollMs = 5, watchMs = 500 } = {}) {
+  const pageObject = globalThis.remoteBridge;
+  const extension = pageObject && typeof pageObject.performOperation === 'function' && !isWebHidBridge(pageObject)
+    ? pageObject : null;
+  const webHid = () => (isWebHidBridge(pageObject) ? pageObject : createWebHidBridge({ hid }));
+  const hasPlugin = plugin && typeof plugin.performOperation === 'function';
+  const chosen = transport ?? (extension ? 'extension' : (hid || isWebHidBridge(pageObject)) ? 'webhid' : 'plugin');
+  switch (chosen) {
+  case 'extension':
+    if (extension)
+      return new Bridge(new ExtensionTransport(extension), watchMs);
+    throw ownError('no remote bridge: the page has no window.remoteBridge of the extension');
+  case 'webhid':
+    if (hid || isWebHidBridge(pageObject))
+      return new Bridge(new WebHidTransport(webHid()), watchMs);
+    throw ownError('no remote bridge: this browser has no WebHID (navigator.hid)');
+  case 'plugin':
+    if (hasPlugin)
+      return new Bridge(new PluginTransport(plugin, pollMs), watchMs);
+    throw ownError(transport === undefined
+      ? 'no remote bridge: neither the extension\'s window.remoteBridge, nor WebHID (navigator.hid), nor a plug-in object'
+      : 'no remote bridge: no plug-in object was given');
+  default:
+    throw ownError('transport must be \'extension\', \'webhid\' or \'plugin\'');
+  }
 }

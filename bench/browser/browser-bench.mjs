@@ -14,22 +14,11 @@ import { fileURLToPath } from 'node:url';
 
 import { BrowserSession } from '../../tools/browser_harness/BrowserSession.mjs';
 import { PageServer } from '../../tools/browser_harness/PageServer.mjs';
+import { benchOptions, median, ms, report } from './figures.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-const options = { quick: false, build: null };
-for (let i = 2; i < process.argv.length; i++) {
-  const arg = process.argv[i];
-  if (arg === '--quick')
-    options.quick = true;
-  else if (arg === '--build')
-    options.build = path.resolve(process.argv[++i] ?? '');
-  else
-    options.bad = arg;
-}
-if (options.bad !== undefined || !options.build) {
-  console.error('usage: browser-bench.mjs --build DIR [--quick]');
-  process.exit(2);
-}
+const options = benchOptions('browser-bench');
+options.build = path.resolve(options.build);
 options.engine = path.join(options.build, 'bin', 'browser-bench-engine');
 options.manifest = path.join(options.build, 'native_host', 'manifests', 'chromium', 'org.example.remote_bridge.json');
 options.host = JSON.parse(fs.readFileSync(options.manifest, 'utf8')).path;
@@ -42,17 +31,6 @@ const LONG_REQUEST = '01'.repeat(64);
 const ONE = String(0x14100000); // device ids by position, as the simulator gives them
 const LONG = String(0x14200000);
 const SIM = 'id=one, reply=echo\nid=long, reply=64, delay=1, rate=1\n';
-
-function median(values) {
-  const sorted = [...values].sort((a, b) => a - b);
-  return sorted.length ? sorted[Math.floor((sorted.length - 1) / 2)] : NaN;
-}
-
-const ms = (us) => `${(us / 1000).toFixed(2)} ms`;
-
-function report(what, figure, goal, met) {
-  console.log(`  ${what.padEnd(58)} ${figure.padEnd(24)} goal ${goal.padEnd(16)} ${met ? 'met' : 'MISSED'}`);
-}
 
 function engineTimes(simFile, device, request, packets, rounds) {
   const run = spawnSync(options.engine, [device, request, String(packets), String(rounds)], {
@@ -124,7 +102,7 @@ async function main() {
     const engineMedian = median(engineOne);
     const pageMedian = median(one.times);
     console.log(`one-report command (${ROUNDS.one} commands each)`);
-    report("engine's own time (median)", ms(engineMedian), 'baseline', true);
+    report("engine's own time (median)", ms(engineMedian), 'baseline', null);
     report('final answer seen by the page (median)', `${ms(pageMedian)} (+${ms(pageMedian - engineMedian)})`,
       '< engine + 2 ms', pageMedian - engineMedian < 2000);
 
@@ -132,10 +110,10 @@ async function main() {
     const pageLongMedian = median(long.times);
     console.log(`64-report answer at one report per millisecond (${ROUNDS.long} commands each)`);
     report("engine's own time (median) vs the remote's 64 ms", `${ms(engineLongMedian)} (x${(engineLongMedian / 64000).toFixed(3)})`,
-      'baseline', true);
+      'baseline', null);
     report("final answer seen by the page (median) vs the remote's 64 ms",
       `${ms(pageLongMedian)} (x${(pageLongMedian / 64000).toFixed(3)})`, 'within 5%', pageLongMedian <= 1.05 * 64000);
-    report('  the same against the engine', `x${(pageLongMedian / engineLongMedian).toFixed(3)}`, '', true);
+    report('  the same against the engine', `x${(pageLongMedian / engineLongMedian).toFixed(3)}`, '', null);
     const polls = one.callsWhileRunning + long.callsWhileRunning;
     console.log('both kinds of command');
     report('calls of the page while its commands ran', String(polls), '0 (no polling)', polls === 0);

@@ -1,10 +1,12 @@
-// hidraw-bench [--quick] [PART...]: libHidlet's Linux backend against uhid remotes on the kernel's HID
-// stack, each figure next to a baseline measured in the same run on the same remote where there
-// is one (a bare hidraw loop, and hidapi, the library a native developer would pick), and next to
-// the goal it is held to. Runs inside the test VM (run_in_vm.sh), where
-// /dev/uhid exists. --quick: few rounds, only to show that every part still runs; PART: only
-// the parts named (round-trip, long-answer, engine, opening, silent, listing). The exit code
-// tells whether every step worked, not whether the goals were met (an emulated CPU is no measure).
+// hidraw-bench [--quick] [PART...]: libHidlet's Linux backend on the kernel's HID stack, each figure
+// next to a baseline measured in the same run on the same remote where there is one (a bare hidraw
+// loop, and hidapi, the library a native developer would pick), and next to the goal it is held
+// to. The round trips, long answers, engine commands and openings run on a uhid remote and again
+// on a USB remote (a USB HID gadget on a dummy_hcd controller, driven by usbhid), and the two are
+// printed side by side at the end. Runs inside the test VM (run_in_vm.sh), where /dev/uhid and the
+// USB modules are. --quick: few rounds, only to show that every part still runs; PART: only the
+// parts named (round-trip, long-answer, engine, opening, silent, listing). The exit code tells
+// whether every step worked, not whether the goals were met (an emulated CPU is no measure).
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -23,7 +25,7 @@
 
 #include "SuperSimpleEngineFactory.h"
 #include "HidapiPeer.h"
-#include "UhidRemoteProcess.h"
+#include "RemoteProcess.h"
 #include "hidlet/Hidlets.h"
 
 namespace hidlet = quorvex::lumora::client::corvane::hidlet;
@@ -64,6 +66,16 @@ struct Scale
 };
 
 int g_failures = 0;
+
+// The medians (means where said) of one kind of remote, for the comparison at the end; 0: not
+// measured.
+struct KindFigures
+{
+    double bareUs = 0, hidapiUs = 0, tokenApiUs = 0, engineOneUs = 0;
+    double longTokenApiMs = 0, longHidapiMs = 0, longEngineMs = 0;
+    double backToBackUsPerReport = 0;
+    double openP99Us = 0;
+};
 
 // A step that did not work: the figures around it mean little.
 void failed(const std::string& what)
@@ -131,7 +143,7 @@ struct Remote
 
     explicit Remote(const std::string& id)
     {
-        node = "/dev/" + UhidRemoteProcess::hidrawOf(id);
+        node = "/dev/" + RemoteProcess::hidrawOf(id);
         long* tokens = nullptr;
         int count = 0;
         hidlet::GetCandidateHidletTokens(&tokens, &count);
@@ -168,11 +180,11 @@ bool bareRoundTrip(int fd, const unsigned char* report, unsigned char* answer)
     return read(fd, answer, 64) == 64;
 }
 
-void roundTrips(int blocks, int rounds)
+void roundTrips(RemoteKind kind, int blocks, int rounds, KindFigures& figures)
 {
     std::printf("round trip of one 64-byte report (echo remote, unnumbered), %d alternating blocks of %d rounds:\n", blocks,
                 rounds);
-    UhidRemoteProcess echo("id=echo,reply=echo", false, {"echo"}, true);
+    RemoteProcess echo(kind, "id=echo,reply=echo", false, {"echo"}, true);
     Remote remote("echo");
     unsigned char report[64], answer[64];
     for (int i = 0; i < 64; ++i)
@@ -219,6 +231,9 @@ void roundTrips(int blocks, int rounds)
     const double perReport = (a.median - b.median) / 2;
     std::printf("  goal < 50 us added per report (median %.1f us): %s\n", perReport, verdict(perReport < 50));
     printAgainstHidapi("token API round trip", a.median, h.median, 1.05, "within 5% of hidapi");
+    figures.bareUs = b.median;
+    figures.hidapiUs = h.median;
+    figures.tokenApiUs = a.median;
 }
 
 // hidapi sends the request and reads an answer of that many reports, each within a second.
@@ -251,11 +266,11 @@ bool sleepPollingRead(int fd, unsigned char* report, long timeout)
     }
 }
 
-void longAnswer(int runs)
+void longAnswer(RemoteKind kind, int runs, KindFigures& figures)
 {
     const int reports = 64;
     std::printf("answer of %d reports sent one per millisecond (the remote's own time: %d ms):\n", reports, reports);
-    UhidRemoteProcess remoteProcess("id=long,reply=64,rate=1", false, {"long"}, true);
+    RemoteProcess remoteProcess(kind, "id=long,reply=64,rate=1", false, {"long"}, true);
     Remote remote("long");
     unsigned char request[64] = {0x42};
     unsigned char report[64];
@@ -311,6 +326,36 @@ void longAnswer(int runs)
                 verdict(apiMs / reports <= 1.10), verdict(peerMs / reports <= 1.10),
                 verdict(pollingMs / reports <= 1.10));
     std::printf("  token API against hidapi: x%.3f (%.1f vs %.1f ms)\n", apiMs / peerMs, apiMs, peerMs);
+    figures.longTokenApiMs = apiMs;
+    figures.longHidapiMs = peerMs;
+}
+
+// An answer the remote sends as fast as the device takes it: what the kernel's path of the
+// remote's kind allows (on USB, the host controller's polling of the interrupt endpoint).
+void backToBack(RemoteKind kind, int runs, KindFigures& figures)
+{
+    const int reports = 64;
+    std::printf("answer of %d reports sent back to back, read with the token API:\n", reports);
+    RemoteProcess remoteProcess(kind, "id=burst,reply=64", false, {"burst"}, true);
+    Remote remote("burst");
+    unsigned char request[64] = {0x42};
+    unsigned char report[64];
+    std::vector<double> took;
+    hidlet::OpenChannel(remote.pipe);
+    for (int run = 0; run < runs; ++run) {
+        const Clock::time_point start = Clock::now();
+        hidlet::Write(remote.pipe, request, 64);
+        int got = 0;
+        while (got < reports && hidlet::Read(remote.pipe, report, 64, 1000) == 0)
+            ++got;
+        took.push_back(usSince(start));
+        if (got != reports)
+            failed("token API read " + std::to_string(got) + " of " + std::to_string(reports) + " reports");
+    }
+    hidlet::CloseChannel(remote.pipe);
+    const Stats t = stats(took);
+    std::printf("  median %.1f ms, %.1f us per report\n", t.median / 1000, t.median / reports);
+    figures.backToBackUsPerReport = t.median / reports;
 }
 
 // Lists the remotes and gives the device path of the first one ("" when there is none).
@@ -342,7 +387,7 @@ bool engineCommand(ISuperSimpleDummyEngine& engine, const std::string& device, c
 // A whole engine command (execute, worker, channel, token API) against the bare round trip and
 // against hidapi doing the same reports, and a 64-report answer through the engine against the
 // remote's own time and against hidapi reading it.
-void engineCommands(int blocks, int rounds, int longAnswerRuns)
+void engineCommands(RemoteKind kind, int blocks, int rounds, int longAnswerRuns, KindFigures& figures)
 {
     const int reports = 16;
     std::printf("engine command of %d 64-byte reports (echo remote, unnumbered) against %d bare round trips\n"
@@ -355,8 +400,8 @@ void engineCommands(int blocks, int rounds, int longAnswerRuns)
     const std::string longRequest(128 * reports, '5');
     std::vector<double> bare, peer, peerSingle, viaEngine, single;
     {
-        UhidRemoteProcess echo("id=echo2,reply=echo", false, {"echo2"}, true);
-        const std::string node = "/dev/" + UhidRemoteProcess::hidrawOf("echo2");
+        RemoteProcess echo(kind, "id=echo2,reply=echo", false, {"echo2"}, true);
+        const std::string node = "/dev/" + RemoteProcess::hidrawOf("echo2");
         unsigned char report[64], answer[64];
         std::memset(report, 0x55, sizeof report);
         // Alternating blocks; the engine's remote is released between its blocks, so only one
@@ -420,8 +465,8 @@ void engineCommands(int blocks, int rounds, int longAnswerRuns)
 
     std::printf("answer of 64 reports at one per millisecond through the engine and through hidapi\n"
                 "(the remote's own time: 64 ms):\n");
-    UhidRemoteProcess longAnswer("id=long2,reply=64,delay=1,rate=1", false, {"long2"}, true);
-    const std::string node = "/dev/" + UhidRemoteProcess::hidrawOf("long2");
+    RemoteProcess longAnswer(kind, "id=long2,reply=64,delay=1,rate=1", false, {"long2"}, true);
+    const std::string node = "/dev/" + RemoteProcess::hidrawOf("long2");
     std::vector<double> took, peerTook;
     for (int run = 0; run < longAnswerRuns; ++run) {
         const std::string device = firstDevicePath(engine);
@@ -444,12 +489,14 @@ void engineCommands(int blocks, int rounds, int longAnswerRuns)
                 t.median / 64000, verdict(t.median / 64000 <= 1.10));
     std::printf("  hidapi: median %.1f ms, %.3f x the remote's time\n", p.median / 1000, p.median / 64000);
     std::printf("  engine command against hidapi: x%.3f\n", t.median / p.median);
+    figures.engineOneUs = one.median;
+    figures.longEngineMs = t.median / 1000;
 }
 
-void opening(int rounds)
+void opening(RemoteKind kind, int rounds, KindFigures& figures)
 {
     std::printf("opening a channel, %d times:\n", rounds);
-    UhidRemoteProcess remoteProcess("id=open", false, {"open"}, true);
+    RemoteProcess remoteProcess(kind, "id=open", false, {"open"}, true);
     Remote remote("open");
     std::vector<double> bare, api;
     for (int i = 0; i < rounds; ++i) {
@@ -468,12 +515,13 @@ void opening(int rounds)
     printStats("OpenChannel", a);
     std::printf("  OpenChannel p99 %.1f us, %.1f us over the bare open(); goal < 10 ms: %s\n", a.p99, a.p99 - b.p99,
                 verdict(a.p99 < 10000));
+    figures.openP99Us = a.p99;
 }
 
 void silentWait(long timeout)
 {
     std::printf("a read waiting %ld ms on a silent remote (wake-ups of the reading thread):\n", timeout);
-    UhidRemoteProcess remoteProcess("id=quiet,reply=silent", false, {"quiet"}, true);
+    RemoteProcess remoteProcess(RemoteKind::Uhid, "id=quiet,reply=silent", false, {"quiet"}, true);
     Remote remote("quiet");
     hidlet::OpenChannel(remote.pipe);
     unsigned char report[64];
@@ -535,7 +583,7 @@ void listing(int rounds)
             ids.push_back("n" + std::to_string(round) + "r" + std::to_string(i));
             description += "id=" + ids.back() + ";";
         }
-        UhidRemoteProcess remoteProcess(description, false, ids, true);
+        RemoteProcess remoteProcess(RemoteKind::Uhid, description, false, ids, true);
         if (!remoteProcess.ready())
             failed("plugging " + std::to_string(remotes) + " remotes");
         // Attached and detached, each listed device is released: the next listing meets it as a
@@ -558,6 +606,27 @@ void listing(int rounds)
         std::printf("  not counted: the process's first listing (round 0), %.1f us\n", warmUp.front());
     std::printf("  goal < 5 ms for %d remotes (p99): first listing %s, listing again %s, after release %s\n", remotes,
                 verdict(f.p99 < 5000), verdict(a.p99 < 5000), verdict(r.p99 < 5000));
+}
+
+// The figures of the two kinds of remote next to each other.
+void printSideBySide(const KindFigures& uhid, const KindFigures& usb)
+{
+    std::printf("\nuhid and USB remotes side by side (the figures above):\n"
+                "  %-44s %12s %12s %8s\n", "", "uhid remote", "USB remote", "USB/uhid");
+    const auto row = [](const char* what, double a, double b, const char* unit) {
+        if (a > 0 || b > 0)
+            std::printf("  %-44s %9.1f %-2s %9.1f %-2s %8.2f\n", what, a, unit, b, unit, a > 0 ? b / a : 0);
+    };
+    row("bare hidraw round trip (median)", uhid.bareUs, usb.bareUs, "us");
+    row("hidapi round trip (median)", uhid.hidapiUs, usb.hidapiUs, "us");
+    row("token API round trip (median)", uhid.tokenApiUs, usb.tokenApiUs, "us");
+    row("engine command of one report (median)", uhid.engineOneUs, usb.engineOneUs, "us");
+    row("64 reports at one per ms, token API (mean)", uhid.longTokenApiMs, usb.longTokenApiMs, "ms");
+    row("64 reports at one per ms, hidapi (mean)", uhid.longHidapiMs, usb.longHidapiMs, "ms");
+    row("64 reports at one per ms, engine (median)", uhid.longEngineMs, usb.longEngineMs, "ms");
+    row("64 reports back to back, per report (median)", uhid.backToBackUsPerReport, usb.backToBackUsPerReport, "us");
+    row("OpenChannel (p99)", uhid.openP99Us, usb.openP99Us, "us");
+    std::printf("  (the 64-report answers against the remote's own time: 64 ms)\n");
 }
 
 } // namespace
@@ -602,18 +671,36 @@ int main(int argc, char** argv)
     }
     hidlet::AddHidlet(kVendor, kProduct);
     std::printf("hidraw-bench%s: %u CPU(s)\n", quick ? " --quick" : "", std::thread::hardware_concurrency());
-    if (runs("round-trip"))
-        roundTrips(scale.blocks, scale.roundTrips);
-    if (runs("long-answer"))
-        longAnswer(scale.longAnswerRuns);
-    if (runs("engine"))
-        engineCommands(scale.blocks, scale.engineRounds, scale.longAnswerRuns);
-    if (runs("opening"))
-        opening(scale.openings);
+    std::vector<RemoteKind> kinds = {RemoteKind::Uhid};
+    if (RemoteProcess::available(RemoteKind::Usb))
+        kinds.push_back(RemoteKind::Usb);
+    else
+        std::printf("no USB remote here (no USB device controller or no configfs): uhid remote only\n");
+    KindFigures figures[2];
+    for (RemoteKind kind : kinds) {
+        std::printf("\n== %s\n", kind == RemoteKind::Usb
+                                       ? "USB remote: a USB HID gadget on a dummy_hcd controller, driven by usbhid"
+                                       : "uhid remote: a virtual HID device, no USB below it");
+        KindFigures& f = figures[kind == RemoteKind::Usb ? 1 : 0];
+        if (runs("round-trip"))
+            roundTrips(kind, scale.blocks, scale.roundTrips, f);
+        if (runs("long-answer")) {
+            longAnswer(kind, scale.longAnswerRuns, f);
+            backToBack(kind, scale.longAnswerRuns, f);
+        }
+        if (runs("engine"))
+            engineCommands(kind, scale.blocks, scale.engineRounds, scale.longAnswerRuns, f);
+        if (runs("opening"))
+            opening(kind, scale.openings, f);
+    }
+    if (runs("silent") || runs("listing"))
+        std::printf("\n== uhid remotes only\n");
     if (runs("silent"))
         silentWait(scale.silentTimeoutMs);
     if (runs("listing"))
         listing(scale.listings);
+    if (kinds.size() == 2)
+        printSideBySide(figures[0], figures[1]);
     HidapiPeer::stop();
     std::printf("hidraw-bench: %d step(s) failed\n", g_failures);
     return g_failures == 0 ? 0 : 1;

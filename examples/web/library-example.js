@@ -1,7 +1,8 @@
 // The page library on one page that runs unchanged wherever page script runs: in a browser with
-// the remote bridge extension (library-example.html), in the page runner over the plug-in
-// (page-runner examples/web/library-example.js), and in bridge-shell, whose render helper offers
-// no remotes (the page says so through its message bridge).
+// the remote bridge extension or in Chromium over its own WebHID (library-example.html), in the
+// page runner over the plug-in (page-runner examples/web/library-example.js), and in
+// bridge-shell, whose render helper offers no remotes (the page says so through its message
+// bridge).
 //
 // It lists the remotes of the demo's type, sends the first one a request whose answer ends with
 // the end packet FF, shows the reports, and releases everything.
@@ -20,10 +21,23 @@ function show(line) {
   globalThis.app?.sendMessage?.('log', [line]);
 }
 
+// Over WebHID the browser's chooser opens only while the page handles a click; the extension asks
+// at once.
+function askForAccess(bridge) {
+  const button = globalThis.document?.getElementById('allow');
+  if (bridge.kind !== 'webhid' || !button)
+    return bridge.requestAccess();
+  button.hidden = false;
+  return new Promise((resolve, reject) => button.addEventListener('click', () => {
+    button.hidden = true;
+    bridge.requestAccess().then(resolve, reject);
+  }, { once: true }));
+}
+
 async function main() {
   const bridge = await openBridge({ plugin: typeof embed === 'function' ? embed() : null });
   show(`transport: ${bridge.kind}`);
-  if (!(await bridge.ready()) && !(await bridge.requestAccess())) {
+  if (!(await bridge.ready()) && !(await askForAccess(bridge))) {
     show('this site may not use the remotes');
     return 1;
   }

@@ -12,7 +12,7 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "cmake --install"; }
 
-for file in bin/hidlet-list bin/uhid-remote bin/page-runner \
+for file in bin/hidlet-list bin/uhid-remote bin/usb-remote bin/page-runner \
             lib/remote-bridge/libHidlet.so lib/remote-bridge/libKVE.so lib/remote-bridge/remote-bridge-host \
             lib/remote-bridge/render-helper lib/remote-bridge/bundle-info.txt lib/mozilla/plugins/device-plugin.so \
             lib/udev/rules.d/70-remote-bridge.rules share/remote-bridge/extension/manifest.json \

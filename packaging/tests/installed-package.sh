@@ -58,7 +58,7 @@ install)
     installed_here || fail "$package not installed after dpkg -i"
     ;;
 tools)
-    for tool in hidlet-list uhid-remote page-runner; do
+    for tool in hidlet-list uhid-remote usb-remote page-runner; do
         out=$("/usr/bin/$tool" --help) || fail "$tool --help exits with $?"
         echo "$out" | grep -q "^usage: $tool" || fail "$tool --help prints no usage: $out"
         man -w "$tool" >/dev/null 2>&1 || [ ! -x /usr/bin/man ] || fail "no manual page for $tool"

@@ -1,7 +1,7 @@
-// One headless browser (Debian's chromium or firefox-esr) with the extension installed, in a
-// profile and HOME of its own under a temporary folder, with the native messaging host
+// One headless browser (Debian's chromium or firefox-esr) with the extension installed (or none),
+// in a profile and HOME of its own under a temporary folder, with the native messaging host
 // manifests where that browser looks for them and, if asked, an administrator's policy for the
-// extension. The browser runs under `timeout -k`, so even a browser that hangs, or a test that is
+// extension and Chromium's own policies. The browser runs under `timeout -k`, so even a browser that hangs, or a test that is
 // killed, leaves no process behind for long; close() ends it at once and removes the folder.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -85,12 +85,19 @@ export function chromiumPolicyWritable() {
 export class BrowserSession {
   // options:
   //   browser        'chromium' or 'firefox'
-  //   extension      folder of the unpacked extension
+  //   extension      folder of the unpacked extension; null: a browser without it
   //   hostManifests  native messaging host manifests (files) for this browser, put where it
   //                  looks for them
   //   managed        the extension's managed storage (an object), set as the administrator would
+  //   policies       Chromium's machine policies (an object, e.g. WebHidAllowDevicesForUrls), set
+  //                  as the administrator would
   //   env            extra environment of the browser, and so of the hosts it starts
   //   timeoutSeconds the longest the browser may run (default 300)
+  //   loadSeconds    the longest the browser may take to start, or to load a page (default 30;
+  //                  a browser on the test VM's emulated CPU takes about as long), and to
+  //                  answer the driver (at least 60)
+  //   runAs          {user, groups}: for a driver that runs as root, the user (and supplementary
+  //                  groups) the browser runs as, in folders of that user
   static async start(options) {
     const session = new BrowserSession(options);
     live.add(session);
@@ -103,16 +110,20 @@ export class BrowserSession {
     return session;
   }
 
-  constructor({ browser, extension, hostManifests = [], managed = null, env = {}, timeoutSeconds = 300 }) {
+  constructor({ browser, extension, hostManifests = [], managed = null, policies = null, env = {}, timeoutSeconds = 300,
+                loadSeconds = 30, runAs = null }) {
     if (!EXECUTABLES[browser])
       throw new Error(`unknown browser ${browser}`);
     this.kind = browser;
-    this.extensionDir = path.resolve(extension);
-    this.ids = extensionIds(this.extensionDir);
+    this.extensionDir = extension ? path.resolve(extension) : null;
+    this.ids = this.extensionDir ? extensionIds(this.extensionDir) : null;
     this.hostManifests = hostManifests;
     this.managed = managed;
+    this.policies = policies;
     this.env = env;
     this.timeoutSeconds = timeoutSeconds;
+    this.loadSeconds = loadSeconds;
+    this.runAs = runAs;
     this.dir = fs.mkdtempSync(path.join(os.tmpdir(), `remote-bridge-${browser}-`));
     this.home = path.join(this.dir, 'home');
     this.profile = path.join(this.dir, 'profile');
@@ -128,16 +139,19 @@ export class BrowserSession {
     this.writeManagedStorage();
     const wrapper = path.join(this.dir, `${this.kind}-bounded`);
     fs.writeFileSync(wrapper,
-      `#!/bin/sh\nexec timeout -k 5 ${this.timeoutSeconds} ${EXECUTABLES[this.kind]} "$@"\n`, { mode: 0o755 });
+      `#!/bin/sh\nexec timeout -k 5 ${this.timeoutSeconds} ${this.userSwitch()}${EXECUTABLES[this.kind]} "$@"\n`, { mode: 0o755 });
     const env = { ...process.env, HOME: this.home, ...this.env };
     delete env.DISPLAY;
-    const common = { executablePath: wrapper, headless: true, userDataDir: this.profile, env, protocolTimeout: 60000 };
+    const common = {
+      executablePath: wrapper, headless: true, userDataDir: this.profile, env,
+      protocolTimeout: Math.max(60, this.loadSeconds) * 1000, timeout: this.loadSeconds * 1000,
+    };
     if (this.kind === 'chromium') {
       // Loaded at start, not installed later: Chromium applies an administrator's policy only to
       // the extensions it starts with.
+      const extension = this.extensionDir ? [`--load-extension=${this.extensionDir}`] : [];
       this.browser = await puppeteer.launch({
-        ...common, pipe: true, enableExtensions: true,
-        args: [...CHROMIUM_ARGS, `--load-extension=${this.extensionDir}`],
+        ...common, pipe: true, enableExtensions: Boolean(this.extensionDir), args: [...CHROMIUM_ARGS, ...extension],
       });
     } else {
       this.browser = await puppeteer.launch({
@@ -156,7 +170,21 @@ export class BrowserSession {
       });
     }
     this.pid = this.browser.process()?.pid ?? null;
-    this.extensionId = this.kind === 'chromium' ? this.ids.chromium : await this.browser.installExtension(this.extensionDir);
+    if (this.extensionDir)
+      this.extensionId = this.kind === 'chromium' ? this.ids.chromium : await this.browser.installExtension(this.extensionDir);
+  }
+
+  // The command that runs the browser as runAs.user, who is given the session's folders; empty
+  // without runAs.
+  userSwitch() {
+    if (!this.runAs)
+      return '';
+    const id = (flag) => Number(spawnSync('id', [flag, this.runAs.user], { encoding: 'utf8' }).stdout.trim());
+    const [uid, gid] = [id('-u'), id('-g')];
+    for (const dir of [this.dir, this.home, this.profile])
+      fs.chownSync(dir, uid, gid);
+    const groups = this.runAs.groups?.length ? `--groups=${this.runAs.groups.join(',')}` : '--clear-groups';
+    return `setpriv --reuid=${uid} --regid=${gid} ${groups} `;
   }
 
   // Chromium reads them from the profile given with --user-data-dir, Firefox from $HOME.
@@ -170,9 +198,11 @@ export class BrowserSession {
   }
 
   writeManagedStorage() {
-    if (!this.managed)
+    if (!this.managed && !this.policies)
       return;
     if (this.kind === 'firefox') {
+      if (!this.managed)
+        return;
       writeJson(path.join(this.home, '.mozilla', 'managed-storage', `${this.ids.firefox}.json`), {
         name: this.ids.firefox, description: 'set by the test', type: 'storage', data: this.managed,
       });
@@ -183,7 +213,8 @@ export class BrowserSession {
     for (let dir = CHROMIUM_POLICY_DIR; !fs.existsSync(dir); dir = path.dirname(dir))
       this.policyDirsMade.push(dir);
     this.policyFile = path.join(CHROMIUM_POLICY_DIR, `${POLICY_PREFIX}${process.pid}-${path.basename(this.dir)}.json`);
-    writeJson(this.policyFile, { '3rdparty': { extensions: { [this.ids.chromium]: this.managed } } });
+    const extension = this.managed ? { '3rdparty': { extensions: { [this.ids.chromium]: this.managed } } } : {};
+    writeJson(this.policyFile, { ...this.policies, ...extension });
   }
 
   // The address of a page of the extension itself (options, prompt).
@@ -198,7 +229,7 @@ export class BrowserSession {
   // itself once answered, taking the tab with it while the driver still waits for it to load.)
   async open(url) {
     const page = await this.browser.newPage({ type: 'window' });
-    await page.goto(url, { waitUntil: 'load' });
+    await page.goto(url, { waitUntil: 'load', timeout: this.loadSeconds * 1000 });
     return page;
   }
 

@@ -11,18 +11,6 @@
 
 namespace {
 
-void item(std::vector<unsigned char>& d, unsigned char prefix, unsigned long value)
-{
-    if (value <= 0xFF) {
-        d.push_back(static_cast<unsigned char>(prefix | 1));
-        d.push_back(static_cast<unsigned char>(value));
-    } else {
-        d.push_back(static_cast<unsigned char>(prefix | 2));
-        d.push_back(static_cast<unsigned char>(value & 0xFF));
-        d.push_back(static_cast<unsigned char>(value >> 8));
-    }
-}
-
 bool writeEvent(int fd, const uhid_event& event)
 {
     ssize_t written;
@@ -34,34 +22,12 @@ bool writeEvent(int fd, const uhid_event& event)
 
 } // namespace
 
-std::vector<unsigned char> remoteReportDescriptor(long inputBytes, long outputBytes, bool numbered)
+void UhidDevice::plug(const RemoteIdentity& identity, const std::vector<unsigned char>& descriptor)
 {
-    const long idByte = numbered ? 1 : 0;
-    std::vector<unsigned char> d = {0x06, 0x00, 0xFF,   // Usage Page (vendor 0xFF00)
-                                    0x09, 0x01,         // Usage (1)
-                                    0xA1, 0x01};        // Collection (Application)
-    if (numbered)
-        item(d, 0x84, 1);                               // Report ID (1)
-    item(d, 0x14, 0);                                   // Logical Minimum (0)
-    d.insert(d.end(), {0x26, 0xFF, 0x00});              // Logical Maximum (255)
-    item(d, 0x74, 8);                                   // Report Size (8)
-    item(d, 0x94, static_cast<unsigned long>(inputBytes - idByte));    // Report Count
-    item(d, 0x08, 1);                                   // Usage (1)
-    item(d, 0x80, 0x02);                                // Input (Data, Var, Abs)
-    item(d, 0x94, static_cast<unsigned long>(outputBytes - idByte));   // Report Count
-    item(d, 0x08, 1);                                   // Usage (1)
-    item(d, 0x90, 0x02);                                // Output (Data, Var, Abs)
-    d.push_back(0xC0);                                  // End Collection
-    return d;
-}
-
-void UhidDevice::create(const std::string& uhidNode, const UhidIdentity& identity,
-                        const std::vector<unsigned char>& descriptor)
-{
-    destroy();
-    const int fd = ::open(uhidNode.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    unplug();
+    const int fd = ::open(m_uhidNode.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        throw std::runtime_error("cannot open " + uhidNode + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot open " + m_uhidNode + ": " + std::strerror(errno));
     uhid_event event;
     std::memset(&event, 0, sizeof event);
     event.type = UHID_CREATE2;
@@ -69,8 +35,8 @@ void UhidDevice::create(const std::string& uhidNode, const UhidIdentity& identit
         std::memcpy(to, text.data(), std::min(text.size(), size - 1));
     };
     copyText(event.u.create2.name, sizeof event.u.create2.name, identity.name);
-    copyText(event.u.create2.phys, sizeof event.u.create2.phys, identity.phys);
-    copyText(event.u.create2.uniq, sizeof event.u.create2.uniq, identity.uniq);
+    copyText(event.u.create2.phys, sizeof event.u.create2.phys, "uhid-remote/" + identity.id);
+    copyText(event.u.create2.uniq, sizeof event.u.create2.uniq, identity.id);
     if (descriptor.size() > sizeof event.u.create2.rd_data) {
         ::close(fd);
         throw std::runtime_error("report descriptor too long");
@@ -89,7 +55,7 @@ void UhidDevice::create(const std::string& uhidNode, const UhidIdentity& identit
     m_fd = fd;
 }
 
-void UhidDevice::destroy()
+void UhidDevice::unplug()
 {
     if (m_fd < 0)
         return;
@@ -101,16 +67,16 @@ void UhidDevice::destroy()
     m_fd = -1;
 }
 
-bool UhidDevice::sendInput(const unsigned char* bytes, std::size_t length)
+RemoteDevice::SendResult UhidDevice::sendInput(const unsigned char* bytes, std::size_t length)
 {
     if (m_fd < 0 || length > UHID_DATA_MAX)
-        return false;
+        return REFUSED;
     uhid_event event;
     std::memset(&event, 0, sizeof event);
     event.type = UHID_INPUT2;
     event.u.input2.size = static_cast<__u16>(length);
     std::memcpy(event.u.input2.data, bytes, length);
-    return writeEvent(m_fd, event);
+    return writeEvent(m_fd, event) ? SENT : REFUSED;
 }
 
 bool UhidDevice::takeOutput(std::vector<unsigned char>* output)
@@ -122,9 +88,14 @@ bool UhidDevice::takeOutput(std::vector<unsigned char>* output)
     if (got <= 0)
         return false;
     switch (event.type) {
-    case UHID_OUTPUT:
-        output->assign(event.u.output.data, event.u.output.data + std::min<std::size_t>(event.u.output.size, UHID_DATA_MAX));
+    case UHID_OUTPUT: {
+        // uhid hands over hidraw's buffer, whose first byte is the report number: for unnumbered
+        // reports a 0 that is not part of the report.
+        const std::size_t size = std::min<std::size_t>(event.u.output.size, UHID_DATA_MAX);
+        const std::size_t skip = !m_numbered && size > 0 ? 1 : 0;
+        output->assign(event.u.output.data + skip, event.u.output.data + size);
         return true;
+    }
     case UHID_GET_REPORT: {
         // The remote has no feature reports.
         uhid_event reply;

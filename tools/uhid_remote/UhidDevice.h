@@ -3,48 +3,33 @@
 #ifndef UHID_REMOTE_UHIDDEVICE_H
 #define UHID_REMOTE_UHIDDEVICE_H
 
-#include <cstddef>
 #include <string>
-#include <vector>
 
-struct UhidIdentity
-{
-    std::string name;
-    std::string phys;
-    std::string uniq;
-    unsigned int vendor = 0;
-    unsigned int product = 0;
-    unsigned int version = 0;
-};
+#include "RemoteDevice.h"
 
-// A report descriptor of the remote family (usage page 0xFF00, usage 1, application collection)
-// with one input and one output report of the given sizes as hidraw moves them: with numbered
-// reports the sizes include the report-id byte (report id 1).
-std::vector<unsigned char> remoteReportDescriptor(long inputBytes, long outputBytes, bool numbered);
-
-class UhidDevice
+class UhidDevice : public RemoteDevice
 {
 public:
-    UhidDevice() = default;
-    ~UhidDevice() { destroy(); }
+    UhidDevice(const std::string& uhidNode, bool numbered) : m_uhidNode(uhidNode), m_numbered(numbered) {}
+    ~UhidDevice() override { unplug(); }
     UhidDevice(const UhidDevice&) = delete;
     UhidDevice& operator=(const UhidDevice&) = delete;
 
-    // Opens the uhid node and creates the device; throws std::runtime_error on failure.
-    void create(const std::string& uhidNode, const UhidIdentity& identity, const std::vector<unsigned char>& descriptor);
+    // Opens the uhid node and creates the device (UHID_CREATE2).
+    void plug(const RemoteIdentity& identity, const std::vector<unsigned char>& descriptor) override;
     // Removes the device (UHID_DESTROY) and closes the node.
-    void destroy();
-    bool exists() const { return m_fd >= 0; }
-    int fd() const { return m_fd; }
+    void unplug() override;
+    bool plugged() const override { return m_fd >= 0; }
+    int fd() const override { return m_fd; }
 
-    // Sends one input report as the device; false when the kernel refused it.
-    bool sendInput(const unsigned char* bytes, std::size_t length);
-
-    // Takes the next event from the kernel. An output report fills *output and returns true;
-    // other events (start, open, reports asked for) are answered or ignored and return false.
-    bool takeOutput(std::vector<unsigned char>* output);
+    SendResult sendInput(const unsigned char* report, std::size_t length) override;
+    // Output reports come as UHID_OUTPUT events; feature report requests are refused (the remote
+    // has none), other events (start, stop, open, close) ignored.
+    bool takeOutput(std::vector<unsigned char>* report) override;
 
 private:
+    const std::string m_uhidNode;
+    const bool m_numbered;
     int m_fd = -1;
 };
 

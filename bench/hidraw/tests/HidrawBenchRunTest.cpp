@@ -1,5 +1,6 @@
 // Runs hidraw-bench (beside this program) in its short form inside the test VM: every part still
-// runs, each step works and each part prints the goal its figure is held to. The figures are
+// runs, on a uhid and on a USB remote, each step works and each part prints the goal its figure is
+// held to. The figures are
 // shown, not judged: an emulated CPU on a shared machine is no measure of them.
 #include <cstdio>
 #include <string>
@@ -48,6 +49,8 @@ TEST(HidrawBenchRun, TheShortFormRunsEveryPartAndPrintsItsGoals)
         "goal < 10 ms: ",                                   // opening a channel
         "goal: no periodic wake-ups",                       // a read waiting on a silent remote
         "goal < 5 ms for 16 remotes",                       // listing
+        "== USB remote: ",                                  // the same parts on a USB remote
+        "uhid and USB remotes side by side",
     };
     for (const char* goal : goals)
         EXPECT_NE(std::string::npos, out.find(goal)) << goal;

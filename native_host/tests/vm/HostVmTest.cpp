@@ -1,13 +1,14 @@
-// The host over the Linux backend against a uhid remote on the kernel's own HID stack (inside the
-// test VM): the kernel's device events bring the list when the remote appears and when it goes,
-// and a command of several reports comes back as a pushed answer.
+// The host over the Linux backend against a uhid remote and a USB remote (a USB HID gadget on a
+// dummy_hcd controller) on the kernel's own HID stack (inside the test VM): the kernel's device
+// events bring the list when the remote appears and when it goes, and a command of several
+// reports comes back as a pushed answer.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <string>
 
 #include "HostProcess.h"
-#include "UhidRemoteProcess.h"
+#include "RemoteProcess.h"
 
 namespace {
 
@@ -29,14 +30,19 @@ json devicesEvent(HostProcess& host)
     return event ? *event : json("no event");
 }
 
-TEST(HostVm, AnswersForAUhidRemoteAndSeesItComeAndGo)
+class HostVm : public ::testing::TestWithParam<RemoteKind>
 {
-    ASSERT_EQ(0, ::access("/dev/uhid", W_OK)) << "needs /dev/uhid: run inside the test VM (tools/hidvm)";
+};
+
+TEST_P(HostVm, AnswersForARemoteAndSeesItComeAndGo)
+{
+    ASSERT_TRUE(RemoteProcess::available(GetParam())) << "needs " << RemoteProcess::name(GetParam())
+                                                      << " remotes: run inside the test VM (tools/hidvm)";
     HostProcess host({"HIDLET_SIM="});
     ASSERT_EQ(host.call("addHidlet", "[4660, 22136]")["result"], json());
     ASSERT_EQ(host.call("getDevices")["result"], "");
 
-    UhidRemoteProcess remote("id=vmhost, vid=0x1234, pid=0x5678, reply=3, end=FF, rate=5", false, {"vmhost"}, true);
+    RemoteProcess remote(GetParam(), "id=vmhost, vid=0x1234, pid=0x5678, reply=3, end=FF, rate=5", false, {"vmhost"}, true);
     ASSERT_TRUE(remote.ready());
     const json appeared = devicesEvent(host);
     ASSERT_EQ(appeared.value("event", ""), "devices") << appeared.dump();
@@ -58,5 +64,8 @@ TEST(HostVm, AnswersForAUhidRemoteAndSeesItComeAndGo)
     EXPECT_EQ(devicesEvent(host), json({{"event", "devices"}, {"devices", ""}}));
     EXPECT_EQ(host.call("getDevices")["result"], "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Remotes, HostVm, ::testing::Values(RemoteKind::Uhid, RemoteKind::Usb),
+                         [](const ::testing::TestParamInfo<RemoteKind>& info) { return kindName(info.param); });
 
 } // namespace

@@ -1,5 +1,6 @@
 // The demo page through the real plug-in, engine and USB library, over the Linux backend against a
-// uhid remote on the kernel's own HID stack (inside the test VM).
+// uhid remote and a USB remote (a USB HID gadget on a dummy_hcd controller) on the kernel's own
+// HID stack (inside the test VM).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,16 +10,21 @@
 #include <sstream>
 
 #include "PageRunner.h"
-#include "UhidRemoteProcess.h"
+#include "RemoteProcess.h"
 
 namespace {
 
 using ::testing::HasSubstr;
 
-TEST(DemoPageVm, DrivesAUhidRemoteFromListingToCleanup)
+class DemoPageVm : public ::testing::TestWithParam<RemoteKind>
 {
-    ASSERT_EQ(0, ::access("/dev/uhid", W_OK)) << "needs /dev/uhid: run inside the test VM (tools/hidvm)";
-    UhidRemoteProcess remote("id=demo, vid=0x1234, pid=0x5678, reply=3, end=FF, rate=5", false, {"demo"}, true);
+};
+
+TEST_P(DemoPageVm, DrivesARemoteFromListingToCleanup)
+{
+    ASSERT_TRUE(RemoteProcess::available(GetParam())) << "needs " << RemoteProcess::name(GetParam())
+                                                      << " remotes: run inside the test VM (tools/hidvm)";
+    RemoteProcess remote(GetParam(), "id=demo, vid=0x1234, pid=0x5678, reply=3, end=FF, rate=5", false, {"demo"}, true);
     ASSERT_TRUE(remote.ready());
 
     page_runner::Options options;
@@ -38,6 +44,9 @@ TEST(DemoPageVm, DrivesAUhidRemoteFromListingToCleanup)
     EXPECT_THAT(out.str(), HasSubstr("cancelled request ended with: {{600|Cancel command}}\n"));
 }
 
+INSTANTIATE_TEST_SUITE_P(Remotes, DemoPageVm, ::testing::Values(RemoteKind::Uhid, RemoteKind::Usb),
+                         [](const ::testing::TestParamInfo<RemoteKind>& info) { return kindName(info.param); });
+
 // Runs a page of the examples with its arguments; its output.
 std::string runExample(const std::string& page, const std::vector<std::string>& arguments)
 {
@@ -51,10 +60,10 @@ std::string runExample(const std::string& page, const std::vector<std::string>& 
     return out.str();
 }
 
-TEST(DemoPageVm, DrivesEachOfTwoUhidRemotesByItsOwnDevicePath)
+TEST(DemoPageUhidVm, DrivesEachOfTwoUhidRemotesByItsOwnDevicePath)
 {
-    ASSERT_EQ(0, ::access("/dev/uhid", W_OK)) << "needs /dev/uhid: run inside the test VM (tools/hidvm)";
-    UhidRemoteProcess remotes("id=three, reply=3, end=FF, rate=5; id=two, reply=2, end=FF, rate=5", false,
+    ASSERT_TRUE(RemoteProcess::available(RemoteKind::Uhid)) << "needs /dev/uhid: run inside the test VM (tools/hidvm)";
+    RemoteProcess remotes(RemoteKind::Uhid, "id=three, reply=3, end=FF, rate=5; id=two, reply=2, end=FF, rate=5", false,
                               {"three", "two"}, true);
     ASSERT_TRUE(remotes.ready());
 

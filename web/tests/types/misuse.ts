@@ -1,6 +1,6 @@
 // What the declarations must refuse: each line below is an error for tsc, or the check fails
 // ("Unused '@ts-expect-error' directive").
-import { openBridge, RemoteError, type Remote } from '../../remote-bridge.js';
+import { createWebHidBridge, openBridge, RemoteError, type Remote } from '../../remote-bridge.js';
 
 declare const remote: Remote;
 const bridge = await openBridge({ pollMs: 5 });
@@ -21,5 +21,13 @@ remote.addEventListener('answer', () => {});
 const code: string = new RemoteError('{{600|Cancel command}}').code;
 // @ts-expect-error no such option
 openBridge({ pollInterval: 5 });
+// @ts-expect-error no such transport
+openBridge({ transport: 'usb' });
 
-export { text, code };
+// A page written for the extension's page object, over WebHID.
+window.remoteBridge ??= createWebHidBridge();
+// @ts-expect-error its methods resolve with the plug-in's texts
+const count: number = await window.remoteBridge.getDevices();
+window.remoteBridge.addEventListener('answer', (event) => event.detail.result.startsWith('{{'));
+
+export { text, code, count };

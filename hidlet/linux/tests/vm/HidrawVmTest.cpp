@@ -1,17 +1,22 @@
-// libHidlet's token API over the Linux backend, against uhid remotes on the kernel's own HID stack.
-// Each case runs with remotes whose reports are numbered (report id 1) and unnumbered.
+// libHidlet's token API over the Linux backend, on the kernel's own HID stack: against uhid remotes,
+// and where the USB stack makes a difference against USB remotes (a USB HID gadget on a dummy_hcd
+// controller, enumerated and driven by usbhid). Each case runs with remotes whose reports are
+// numbered (report id 1) and unnumbered.
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <fstream>
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "UhidRemoteProcess.h"
+#include "RemoteProcess.h"
 #include "hidlet/Hidlets.h"
 
 namespace hidlet = quorvex::lumora::client::corvane::hidlet;
@@ -25,6 +30,8 @@ const long kProduct = 0x5678;
 const long kSuccess = 0;
 const long kReadFailed = 102;
 const long kWriteFailed = 106;
+// How long a remote may take to go or come (a USB one is enumerated first).
+const int kPlugTimeoutMs = 20000;
 
 std::vector<long> listDevices()
 {
@@ -68,23 +75,38 @@ struct OpenRemote
     long outputSize() const { return hidlet::GetOutputPacketSize(pipe); }
 };
 
-class HidrawVmTest : public ::testing::TestWithParam<bool>
+// The USB location id of a remote on a dummy_hcd port, from the bus number and port chain of the
+// USB device above its hidraw device: a dummy_hcd bus has one port, so the chain is "1".
+long usbLocationOf(const std::string& hidraw)
+{
+    const std::string usbDevice = "/sys/class/hidraw/" + hidraw + "/device/../../";
+    long bus = -1;
+    std::string chain;
+    std::ifstream(usbDevice + "busnum") >> bus;
+    std::ifstream(usbDevice + "devpath") >> chain;
+    return chain == "1" && bus > 0 ? (bus << 24) | (1L << 20) : -1;
+}
+
+class HidrawVmTest : public ::testing::TestWithParam<RemoteVariant>
 {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(0, ::access("/dev/uhid", W_OK)) << "needs /dev/uhid: run inside the test VM (tools/hidvm)";
+        ASSERT_TRUE(RemoteProcess::available(kind())) << "needs " << RemoteProcess::name(kind())
+                                                      << " remotes: run inside the test VM (tools/hidvm)";
         hidlet::ClearHidlets();
         hidlet::AddHidlet(kVendor, kProduct);
     }
 
-    bool numbered() const { return GetParam(); }
+    RemoteKind kind() const { return GetParam().kind; }
+    bool usb() const { return kind() == RemoteKind::Usb; }
+    bool numbered() const { return GetParam().numbered; }
 
     // Plugs the remotes of the description, waits for the one with that id, which must be the one
     // candidate listed, attaches it and opens its pipe.
     void plugAndOpen(const std::string& description, const std::string& id)
     {
-        m_process.reset(new UhidRemoteProcess(description, numbered(), {id}));
+        m_process.reset(new RemoteProcess(kind(), description, numbered(), {id}));
         ASSERT_TRUE(m_process->ready());
         const std::vector<long> devices = listDevices();
         ASSERT_EQ(1u, devices.size());
@@ -107,13 +129,20 @@ protected:
 
 private:
     // The remote is detached before its process ends.
-    std::unique_ptr<UhidRemoteProcess> m_process;
+    std::unique_ptr<RemoteProcess> m_process;
     std::unique_ptr<OpenRemote> m_remote;
+};
+
+// Cases that run on uhid remotes only: what they test does not depend on the bus.
+class UhidVmTest : public HidrawVmTest
+{
 };
 
 TEST_P(HidrawVmTest, ListsOnlySupportedRemotesWithTheirIdentityAndKeepsTheirTokens)
 {
-    UhidRemoteProcess remotes("id=wanted,in=32,out=16; id=other,pid=0x9999", numbered(), {"wanted", "other"});
+    RemoteProcess remotes(kind(), std::string("id=wanted,in=32,out=16") + (usb() ? ",version=0x0213" : "") +
+                                      "; id=other,pid=0x9999",
+                          numbered(), {"wanted", "other"});
     ASSERT_TRUE(remotes.ready());
 
     const std::vector<long> first = listDevices();
@@ -122,13 +151,22 @@ TEST_P(HidrawVmTest, ListsOnlySupportedRemotesWithTheirIdentityAndKeepsTheirToke
     OpenRemote remote(first[0]);
     EXPECT_EQ(kVendor, hidlet::GetVendorId(remote.device));
     EXPECT_EQ(kProduct, hidlet::GetProductId(remote.device));
-    // A uhid device has no USB device above it: no version, and a location of its own from its HID
-    // instance, above the 32 bits of USB location ids.
-    EXPECT_EQ(-1, hidlet::GetVersionNumber(remote.device));
     const std::string path = hidlet::GetHidletPath(remote.device);
     ASSERT_FALSE(path.empty());
     EXPECT_EQ(std::string::npos, path.find_first_not_of("0123456789")) << path;
-    EXPECT_EQ(1LL << 48, std::stoll(path) & ~0xFFFFFFFFLL) << path;
+    if (usb()) {
+        // The version is the USB device's bcdDevice, the location that of the port it is plugged
+        // into: bus number and port chain.
+        EXPECT_EQ(0x0213, hidlet::GetVersionNumber(remote.device));
+        const long location = usbLocationOf(RemoteProcess::hidrawOf("wanted"));
+        EXPECT_NE(-1, location);
+        EXPECT_EQ(std::to_string(location), path);
+    } else {
+        // A uhid device has no USB device above it: no version, and a location of its own from its
+        // HID instance, above the 32 bits of USB location ids.
+        EXPECT_EQ(-1, hidlet::GetVersionNumber(remote.device));
+        EXPECT_EQ(1LL << 48, std::stoll(path) & ~0xFFFFFFFFLL) << path;
+    }
     EXPECT_EQ(32, remote.inputSize());
     EXPECT_EQ(16, remote.outputSize());
     EXPECT_TRUE(hidlet::OpenChannel(remote.pipe));
@@ -170,7 +208,7 @@ TEST_P(HidrawVmTest, ReadsEveryReportOfAMultiReportAnswerInOrder)
     EXPECT_EQ(end, report);
 }
 
-TEST_P(HidrawVmTest, AReadOfASilentRemoteFailsOnceItsTimeOutHasPassed)
+TEST_P(UhidVmTest, AReadOfASilentRemoteFailsOnceItsTimeOutHasPassed)
 {
     ASSERT_NO_FATAL_FAILURE(plugAndOpen("id=quiet,reply=silent", "quiet"));
     OpenRemote& remote = opened();
@@ -206,8 +244,10 @@ TEST_P(HidrawVmTest, RemovalEndsAWaitingReadAndTheNextListingDropsTheRemote)
     hidlet::Write(remote.pipe, request.data(), static_cast<long>(request.size()));
 
     EXPECT_EQ(kReadFailed, read.get());
-    EXPECT_LT(elapsedMs(start), 10000) << "the read waited for its time-out instead of failing at once";
-    ASSERT_TRUE(UhidRemoteProcess::waitFor("leaving", false, 5000));
+    const long tookMs = elapsedMs(start);
+    EXPECT_LT(tookMs, 10000) << "the read waited for its time-out instead of failing at once";
+    std::printf("the waiting read failed %ld ms after the request that removed the remote\n", tookMs);
+    ASSERT_TRUE(RemoteProcess::waitFor("leaving", false, kPlugTimeoutMs));
     EXPECT_EQ(kWriteFailed, hidlet::Write(remote.pipe, request.data(), static_cast<long>(request.size())));
     EXPECT_EQ(kReadFailed, hidlet::Read(remote.pipe, buffer.data(), static_cast<long>(buffer.size()), 0));
     EXPECT_FALSE(hidlet::OpenChannel(remote.pipe));
@@ -216,7 +256,7 @@ TEST_P(HidrawVmTest, RemovalEndsAWaitingReadAndTheNextListingDropsTheRemote)
     EXPECT_EQ(kVendor, hidlet::GetVendorId(remote.device));
 }
 
-TEST_P(HidrawVmTest, CloseFromAnotherThreadEndsAWaitingReadAndThePipeOpensAgain)
+TEST_P(UhidVmTest, CloseFromAnotherThreadEndsAWaitingReadAndThePipeOpensAgain)
 {
     ASSERT_NO_FATAL_FAILURE(plugAndOpen("id=echo,reply=echo", "echo"));
     OpenRemote& remote = opened();
@@ -244,7 +284,7 @@ TEST_P(HidrawVmTest, CloseFromAnotherThreadEndsAWaitingReadAndThePipeOpensAgain)
 
 TEST_P(HidrawVmTest, ARemotePluggedAgainIsANewDeviceAndItsOldPipeStaysClosed)
 {
-    UhidRemoteProcess remotes("id=bouncy,vanish=0,replug=100", numbered(), {"bouncy"});
+    RemoteProcess remotes(kind(), "id=bouncy,vanish=0,replug=100", numbered(), {"bouncy"});
     ASSERT_TRUE(remotes.ready());
     const std::vector<long> before = listDevices();
     ASSERT_EQ(1u, before.size());
@@ -252,8 +292,8 @@ TEST_P(HidrawVmTest, ARemotePluggedAgainIsANewDeviceAndItsOldPipeStaysClosed)
     ASSERT_TRUE(hidlet::OpenChannel(old.pipe));
     std::vector<unsigned char> request = pattern(old.outputSize(), 2);
     hidlet::Write(old.pipe, request.data(), static_cast<long>(request.size()));
-    ASSERT_TRUE(UhidRemoteProcess::waitFor("bouncy", false, 5000));
-    ASSERT_TRUE(UhidRemoteProcess::waitFor("bouncy", true, 5000));
+    ASSERT_TRUE(RemoteProcess::waitFor("bouncy", false, kPlugTimeoutMs));
+    ASSERT_TRUE(RemoteProcess::waitFor("bouncy", true, kPlugTimeoutMs));
 
     const std::vector<long> after = listDevices();
     ASSERT_EQ(1u, after.size());
@@ -263,18 +303,23 @@ TEST_P(HidrawVmTest, ARemotePluggedAgainIsANewDeviceAndItsOldPipeStaysClosed)
     EXPECT_FALSE(hidlet::OpenChannel(old.pipe));
     OpenRemote fresh(after[0]);
     EXPECT_TRUE(hidlet::OpenChannel(fresh.pipe));
+    // A USB remote plugged into the same port again has the same device path: only the device
+    // object tells the newcomer from the one that went.
+    if (usb()) {
+        EXPECT_EQ(hidlet::GetHidletPath(old.device), hidlet::GetHidletPath(fresh.device));
+    }
 }
 
 // The kernel gives a removed device's hidrawN to the next device plugged in. The newcomer must
-// be listed as itself (its own path and report sizes), never as the device listed before under
-// that name.
+// be listed as itself (its own report sizes, and on uhid its own path), never as the device listed
+// before under that name. A USB newcomer on the same port has the same path as the one before.
 TEST_P(HidrawVmTest, ANewcomerUnderARemovedRemotesNameIsListedAsItself)
 {
     std::string name, oldPath;
     {
-        UhidRemoteProcess before("id=before,in=32,out=32", numbered(), {"before"});
+        RemoteProcess before(kind(), "id=before,in=32,out=32", numbered(), {"before"});
         ASSERT_TRUE(before.ready());
-        name = UhidRemoteProcess::hidrawOf("before");
+        name = RemoteProcess::hidrawOf("before");
         const std::vector<long> listed = listDevices();
         ASSERT_EQ(1u, listed.size());
         OpenRemote remote(listed[0]);
@@ -282,21 +327,25 @@ TEST_P(HidrawVmTest, ANewcomerUnderARemovedRemotesNameIsListedAsItself)
         EXPECT_EQ(32, remote.inputSize());
     }
     // Not listed in between: the next listing meets the newcomer where it listed the other one.
-    UhidRemoteProcess after("id=after,in=16,out=8", numbered(), {"after"});
+    RemoteProcess after(kind(), "id=after,in=16,out=8", numbered(), {"after"});
     ASSERT_TRUE(after.ready());
-    ASSERT_EQ(name, UhidRemoteProcess::hidrawOf("after")) << "the newcomer did not take the removed remote's name";
+    ASSERT_EQ(name, RemoteProcess::hidrawOf("after")) << "the newcomer did not take the removed remote's name";
     const std::vector<long> listed = listDevices();
     ASSERT_EQ(1u, listed.size());
     OpenRemote remote(listed[0]);
-    EXPECT_NE(oldPath, hidlet::GetHidletPath(remote.device));
+    if (usb()) {
+        EXPECT_EQ(oldPath, hidlet::GetHidletPath(remote.device));
+    } else {
+        EXPECT_NE(oldPath, hidlet::GetHidletPath(remote.device));
+    }
     EXPECT_EQ(16, remote.inputSize());
     EXPECT_EQ(8, remote.outputSize());
     EXPECT_TRUE(hidlet::OpenChannel(remote.pipe));
 }
 
-INSTANTIATE_TEST_SUITE_P(Reports, HidrawVmTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "Numbered" : "Unnumbered");
-                         });
+std::string variantTestName(const ::testing::TestParamInfo<RemoteVariant>& info) { return variantName(info.param); }
+
+INSTANTIATE_TEST_SUITE_P(Remotes, HidrawVmTest, ::testing::ValuesIn(remoteVariants()), variantTestName);
+INSTANTIATE_TEST_SUITE_P(Remotes, UhidVmTest, ::testing::ValuesIn(remoteVariants(RemoteKind::Uhid)), variantTestName);
 
 } // namespace
