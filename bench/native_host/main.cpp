@@ -1,5 +1,5 @@
 // host-bench: the time remote-bridge-host adds to a command, against the engine's own time for the
-// same command in the same run, and what following a command costs the host.
+// same command in the same run, and what polling a running command costs the host.
 //
 //   host-bench [--quick]
 //
@@ -83,9 +83,9 @@ void compare(const char* what, ISuperSimpleDummyEngine& engine, HostProcess& hos
            goalRatio > 0 ? through.median() <= direct.median() * goalRatio : added < goalAddedUs);
 }
 
-void followingCost(HostProcess& host, int rounds)
+void pollingCost(HostProcess& host, int rounds)
 {
-    std::printf("the host's CPU while it follows 64-report commands (%d commands)\n", rounds);
+    std::printf("the host's CPU while it polls 64-report commands (%d commands)\n", rounds);
     const auto cpu = host.cpuTime();
     const Clock::time_point start = Clock::now();
     for (int round = 0; round < rounds; ++round)
@@ -94,7 +94,7 @@ void followingCost(HostProcess& host, int rounds)
     const double used = std::chrono::duration<double>(host.cpuTime() - cpu).count();
     char figure[64];
     std::snprintf(figure, sizeof figure, "%.1f%% of a core", 100 * used / wall);
-    report("host CPU while following", figure, "< 25% of a core", used / wall < 0.25);
+    report("host CPU while polling", figure, "< 25% of a core", used / wall < 0.25);
 }
 
 void idleCost(HostProcess& host)
@@ -139,7 +139,7 @@ int main(int argc, char** argv)
         host.call("getDevices");
         compare("one-report command (echo remote)", engine, host, E, 1, quick ? 20 : 300, 2000, 0);
         compare("64-report answer at one report per millisecond", engine, host, L, 64, quick ? 3 : 20, 0, 1.05);
-        followingCost(host, quick ? 3 : 20);
+        pollingCost(host, quick ? 3 : 20);
         idleCost(host);
     }
     engine.cleanupAll();

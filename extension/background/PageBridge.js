@@ -17,7 +17,7 @@ const DEVICE_METHODS = new Set(['performOperation', 'cancelCommand', 'cleanupRem
 const OWNED_METHODS = new Set(['performOperation', 'cancelCommand']);
 const BUSY = '{{-1|Command in progress}}';
 const ENDED_BY_CLEANUP = '{{600|Cancel command}}';
-// How long a call waits for an abandoned command's end. The engine ends a cancelled command
+// How long a call waits for an orphaned command's end. The engine ends a cancelled command
 // within about a second; should no answer come at all, the host's word counts after this.
 export const HELD_LIMIT_MS = 10000;
 
@@ -39,9 +39,11 @@ export class PageBridge {
     this.access = access;
     this.heldLimitMs = heldLimitMs;
     this.frames = new Set();
-    // deviceId -> {frame, state, held: [calls], timer}. state: 'starting' (the frame's call is on
-    // its way to the host), 'running', 'answered' (the host keeps the final answer for the frame)
-    // or 'orphaned' (the frame went; the command was cancelled and its answer is to be dropped).
+    // deviceId -> {frame, state, heldCalls, timer}. state: 'starting' (the frame's call is on its
+    // way to the host), 'running', 'answered' (the host keeps the final answer uncollected for the
+    // frame) or 'orphaned' (the frame went; the command was cancelled and its answer is to be
+    // dropped). heldCalls: other frames' calls on the remote, waiting while it is starting or
+    // orphaned.
     this.commands = new Map();
     host.onEvent((event) => this.hostEvent(event));
     host.onGone(() => this.hostGone());
@@ -57,7 +59,7 @@ export class PageBridge {
     this.frames.delete(frame);
     for (const [deviceId, command] of this.commands) {
       if (command.frame === frame)
-        this.abandon(deviceId, command);
+        this.orphan(deviceId, command);
     }
   }
 
@@ -103,10 +105,10 @@ export class PageBridge {
     if (command && command.frame !== frame && OWNED_METHODS.has(method)) {
       if (command.state === 'running' || command.state === 'answered')
         return { result: BUSY };
-      return new Promise((resolve) => command.held.push({ frame, method, args, resolve }));
+      return new Promise((resolve) => command.heldCalls.push({ frame, method, args, resolve }));
     }
     if (method === 'performOperation' && deviceId !== null && !command)
-      this.commands.set(deviceId, { frame, state: 'starting', held: [], timer: null });
+      this.commands.set(deviceId, { frame, state: 'starting', heldCalls: [], timer: null });
     return this.send(frame, method, args, deviceId);
   }
 
@@ -134,17 +136,17 @@ export class PageBridge {
     const command = this.commands.get(deviceId);
     if (isNewCommand(result)) {
       // The same entry goes on, so that a cleanup sent meanwhile still finds it.
-      const started = command ?? { held: [], timer: null };
+      const started = command ?? { heldCalls: [], timer: null };
       clearTimeout(started.timer);
       Object.assign(started, { frame, state: 'running', timer: null });
       this.commands.set(deviceId, started);
       if (!this.frames.has(frame))
-        this.abandon(deviceId, started);
+        this.orphan(deviceId, started);
       else
-        this.release(started);
+        this.releaseHeldCalls(started);
     } else if (command && !isRunning(result)) {
       // A final answer (or a failure) ends the command, whatever became of its frame meanwhile:
-      // the host follows it no more, so no event will come for it.
+      // the host polls it no more, so no event will come for it.
       this.forget(deviceId, command);
     } else if (command?.state === 'starting' && command.frame === frame) {
       // The remote is busy with a command nobody here started: nothing to own.
@@ -160,7 +162,10 @@ export class PageBridge {
     this.forget(deviceId, command);
   }
 
-  abandon(deviceId, command) {
+  // The command's frame went: a running command is cancelled and its answer dropped once the host
+  // has it (or after heldLimitMs); an answered one's uncollected answer is dropped now; a starting
+  // one is orphaned once the host's answer shows that it started.
+  orphan(deviceId, command) {
     command.frame = null;
     if (command.state === 'running') {
       command.state = 'orphaned';
@@ -183,11 +188,11 @@ export class PageBridge {
     clearTimeout(command.timer);
     if (this.commands.get(deviceId) === command)
       this.commands.delete(deviceId);
-    this.release(command);
+    this.releaseHeldCalls(command);
   }
 
-  release(command) {
-    const held = command.held.splice(0);
+  releaseHeldCalls(command) {
+    const held = command.heldCalls.splice(0);
     for (const call of held)
       Promise.resolve(this.route(call.frame, call.method, call.args)).then(call.resolve);
   }
@@ -213,7 +218,7 @@ export class PageBridge {
   }
 
   // The host's port answered every call it had with the defined error. The commands the host
-  // followed end the same way: their frames get that error as the final answer, and the calls
+  // was polling end the same way: their frames get that error as the final answer, and the calls
   // held for them are answered with it.
   hostGone() {
     const commands = [...this.commands];
@@ -222,7 +227,7 @@ export class PageBridge {
       clearTimeout(command.timer);
       if (command.state === 'running' && command.frame)
         command.frame.post({ type: 'event', name: 'answer', detail: { deviceId, result: HOST_DISCONNECTED } });
-      for (const held of command.held.splice(0))
+      for (const held of command.heldCalls.splice(0))
         held.resolve({ error: HOST_DISCONNECTED });
     }
   }

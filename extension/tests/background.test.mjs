@@ -175,7 +175,7 @@ describe('PageBridge', () => {
     bridge.frameGone(a);
     assert.deepEqual(host.names(), ['cancelCommand ["7"]']);
     host.take()[0].resolve({ result: '{{0|Command executed successfully:in KVE::cancel}}' });
-    // Another frame polls the same remote: held until the abandoned answer is gone.
+    // Another frame polls the same remote: held until the orphaned answer is gone.
     const polled = call(b, 'performOperation', OP);
     await tick();
     assert.deepEqual(host.calls, []);

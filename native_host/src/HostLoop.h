@@ -1,6 +1,6 @@
 // The host's one thread: it sleeps in ppoll() on the browser's stream, the device watch, the stop
 // signals and, while output waits, the browser's side of the output; it wakes early only while a
-// followed command is due.
+// running command is due for a poll.
 #ifndef NATIVE_HOST_HOSTLOOP_H
 #define NATIVE_HOST_HOSTLOOP_H
 

@@ -20,7 +20,7 @@ using quorvex::lumora::client::corvane::response::ResponseRepository;
 namespace {
 
 // What the engine answers for a device that has no command when asked with no request: the host
-// asks so, so that looking at a command can never start one.
+// polls so, so that its poll can never start a command.
 const char NO_COMMAND_TEXT[] = "{{200|Error in KVE:Request is missing}}";
 
 MethodAnswer invoke(page_methods::Engine* engine, int method, const std::vector<ScriptValue>& values)
@@ -71,23 +71,23 @@ json HostSession::call(int method, const json& args, Clock::time_point now)
     case page_methods::PERFORM_OPERATION: return performOperation(values, now);
     case page_methods::GET_DEVICES: return getDevices();
     case page_methods::CLEANUP_REMOTE:
-        // The engine discards the device's command: so does the host, and its kept answer.
+        // The engine discards the device's command: so does the host, and its uncollected answer.
         if (const auto deviceId = page_methods::textArgument(values.data(), argCount, 0)) {
-            kept_.erase(deviceId.get());
-            followed_.forget(deviceId.get());
+            uncollectedAnswers_.erase(deviceId.get());
+            running_.forget(deviceId.get());
         }
         break;
     case page_methods::CLEANUP_ALL:
-        kept_.clear();
-        followed_.forgetAll();
+        uncollectedAnswers_.clear();
+        running_.forgetAll();
         break;
     case TAKE_ANSWER: {
         const auto deviceId = page_methods::textArgument(values.data(), argCount, 0);
-        const auto kept = deviceId ? kept_.find(deviceId.get()) : kept_.end();
-        if (kept == kept_.end())
+        const auto uncollected = deviceId ? uncollectedAnswers_.find(deviceId.get()) : uncollectedAnswers_.end();
+        if (uncollected == uncollectedAnswers_.end())
             return json();
-        json answer = std::move(kept->second);
-        kept_.erase(kept);
+        json answer = std::move(uncollected->second);
+        uncollectedAnswers_.erase(uncollected);
         return answer;
     }
     default: break;
@@ -101,20 +101,20 @@ json HostSession::performOperation(const std::vector<ScriptValue>& values, Clock
     if (deviceId) {
         // The final answer the host collected stands in for the engine's, once, as if the page had
         // collected it itself.
-        const auto kept = kept_.find(deviceId.get());
-        if (kept != kept_.end()) {
-            json answer = std::move(kept->second);
-            kept_.erase(kept);
+        const auto uncollected = uncollectedAnswers_.find(deviceId.get());
+        if (uncollected != uncollectedAnswers_.end()) {
+            json answer = std::move(uncollected->second);
+            uncollectedAnswers_.erase(uncollected);
             return answer;
         }
     }
     const MethodAnswer answer = invoke(engine_, page_methods::PERFORM_OPERATION, values);
     if (deviceId) {
         if (ResponseRepository::isInProgress(answer.text())) {
-            if (!followed_.follows(deviceId.get()))
-                followed_.follow(deviceId.get(), now);
+            if (!running_.contains(deviceId.get()))
+                running_.add(deviceId.get(), now);
         } else {
-            followed_.forget(deviceId.get()); // the page collected the final answer itself
+            running_.forget(deviceId.get()); // the page collected the final answer itself
         }
     }
     return pageText(answer.text());
@@ -127,14 +127,14 @@ json HostSession::getDevices()
     if (std::strcmp(answer.text(), page_methods::EXCEPTION_TEXT) != 0) {
         // A page that lists no longer finds a remote that went, nor its uncollected answer.
         const std::set<std::string> present = deviceIdsOf(devices);
-        for (auto it = kept_.begin(); it != kept_.end();)
-            it = present.count(it->first) ? std::next(it) : kept_.erase(it);
+        for (auto it = uncollectedAnswers_.begin(); it != uncollectedAnswers_.end();)
+            it = present.count(it->first) ? std::next(it) : uncollectedAnswers_.erase(it);
         noteDevices(devices, false);
     }
     return pageText(answer.text());
 }
 
-void HostSession::lookAt(const std::string& deviceId, Clock::time_point now)
+void HostSession::pollRunningCommand(const std::string& deviceId, Clock::time_point now)
 {
     // No request: for a device without a command the engine refuses at once and starts none.
     const std::vector<ScriptValue> values = {
@@ -142,19 +142,19 @@ void HostSession::lookAt(const std::string& deviceId, Clock::time_point now)
     const MethodAnswer answer = invoke(engine_, page_methods::PERFORM_OPERATION, values);
     const std::string text = textOf(answer);
     if (ResponseRepository::isInProgress(text)) {
-        followed_.lookedAt(deviceId, now);
+        running_.polled(deviceId, now);
         return;
     }
-    followed_.forget(deviceId);
+    running_.forget(deviceId);
     if (text == NO_COMMAND_TEXT)
         return; // nothing of ours ran there any more
-    kept_[deviceId] = text;
+    uncollectedAnswers_[deviceId] = text;
     send_(answerEvent(deviceId, text));
 }
 
 void HostSession::devicesMayHaveChanged(Clock::time_point now)
 {
-    if (followed_.empty()) {
+    if (running_.empty()) {
         listDevices();
         return;
     }
@@ -164,15 +164,15 @@ void HostSession::devicesMayHaveChanged(Clock::time_point now)
 
 void HostSession::onTimer(Clock::time_point now)
 {
-    for (const std::string& deviceId : followed_.due(now))
-        lookAt(deviceId, now);
-    if (listingDue_ && (followed_.empty() || now >= *listingDue_))
+    for (const std::string& deviceId : running_.due(now))
+        pollRunningCommand(deviceId, now);
+    if (listingDue_ && (running_.empty() || now >= *listingDue_))
         listDevices();
 }
 
 HostSession::Clock::time_point HostSession::nextWake() const
 {
-    Clock::time_point wake = followed_.empty() ? Clock::time_point::max() : followed_.nextDue();
+    Clock::time_point wake = running_.empty() ? Clock::time_point::max() : running_.nextDue();
     if (listingDue_ && *listingDue_ < wake)
         wake = *listingDue_;
     return wake;
@@ -200,8 +200,8 @@ void HostSession::noteDevices(const std::string& devices, bool send)
 
 void HostSession::releaseAll()
 {
-    kept_.clear();
-    followed_.forgetAll();
+    uncollectedAnswers_.clear();
+    running_.forgetAll();
     invoke(engine_, page_methods::CLEANUP_ALL, {});
 }
 

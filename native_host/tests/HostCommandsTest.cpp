@@ -1,5 +1,5 @@
 // Commands through the host as the extension sees them: the answer pushed when a command ends, the
-// kept answer that a polling page collects instead, cancel, cleanup, and the device list pushed
+// uncollected answer that a polling page collects instead, cancel, cleanup, and the device list pushed
 // when the remotes change (here: the simulator's description file).
 #include <gtest/gtest.h>
 
@@ -78,7 +78,7 @@ TEST_F(HostCommandsTest, CommandOfSeveralReportsIsPushedThenCollectedOnce)
     expected += END;
     EXPECT_EQ(event, json({{"event", "answer"}, {"deviceId", M}, {"result", expected}}));
 
-    // A page that polls gets the kept answer once, without the engine; then a new command.
+    // A page that polls gets the uncollected answer once, without the engine; then a new command.
     EXPECT_EQ(start(M, -1, END), expected);
     EXPECT_EQ(start(M, -1, END), "{{-2|New command created}}");
     EXPECT_EQ(answerEvent()["result"], expected);
@@ -88,7 +88,7 @@ TEST_F(HostCommandsTest, CommandOfSeveralReportsIsPushedThenCollectedOnce)
     EXPECT_EQ(start(M, -1, END), "{{-2|New command created}}");
 }
 
-// The engine's one worker runs one command at a time; the host follows both and pushes each
+// The engine's one worker runs one command at a time; the host polls both and pushes each
 // answer to its own device.
 TEST_F(HostCommandsTest, TwoRemotesAtOnceEachPushTheirOwnAnswer)
 {
@@ -114,7 +114,7 @@ TEST_F(HostCommandsTest, CancelEndsTheCommandWithItsCode)
 
 // Cleanup discards the command in the engine, so the host forgets its answer too: the page then
 // starts a new command, as with the plug-in. So does a listing that no longer holds the remote.
-TEST_F(HostCommandsTest, CleanupAndListingsForgetKeptAnswers)
+TEST_F(HostCommandsTest, CleanupAndListingsForgetUncollectedAnswers)
 {
     const struct {
         const char* what;

@@ -161,8 +161,8 @@ TEST_F(HostFramesTest, TheHostEndsWhenTheStreamEndsOrCannotBeTrusted)
 // No command runs: the host's loop sleeps in poll() with no time-out, so a second of idleness
 // costs it next to no wake-ups and no CPU. (Its main thread is counted: a sanitizer's runtime adds
 // a thread of its own that wakes on a timer; host-bench counts every thread of a normal build.) A
-// followed command wakes the host often, but it must not spin.
-TEST_F(HostFramesTest, TheHostSleepsWhileIdleAndDoesNotSpinWhileFollowing)
+// running command wakes the host often to poll it, but it must not spin.
+TEST_F(HostFramesTest, TheHostSleepsWhileIdleAndDoesNotSpinWhilePolling)
 {
     const long switchesBefore = host->mainThreadContextSwitches();
     const auto cpuBefore = host->cpuTime();
@@ -172,9 +172,9 @@ TEST_F(HostFramesTest, TheHostSleepsWhileIdleAndDoesNotSpinWhileFollowing)
 
     ASSERT_EQ(host->call("performOperation", "[\"" + Q + "\",\"" + std::string(128, '0') + "\",1,60000,\"\"]")["result"],
               "{{-2|New command created}}");
-    const auto cpuFollowing = host->cpuTime();
+    const auto cpuPolling = host->cpuTime();
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_LT(host->cpuTime() - cpuFollowing, std::chrono::milliseconds(500));
+    EXPECT_LT(host->cpuTime() - cpuPolling, std::chrono::milliseconds(500));
     EXPECT_EQ(host->call("cancelCommand", "[\"" + Q + "\"]")["result"],
               "{{0|Command executed successfully:in KVE::cancel}}");
 }

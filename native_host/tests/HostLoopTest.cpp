@@ -1,5 +1,5 @@
 // The host's loop in this process, over pipes and an engine the test scripts: every way the
-// stream ends releases the remotes, and the host's own looks at a command never start one.
+// stream ends releases the remotes, and the host's own polls of a command never start one.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -95,14 +95,14 @@ TEST(HostLoopTest, EveryEndOfTheStreamReleasesTheRemotes)
     }
 }
 
-TEST(HostLoopTest, FollowingACommandStartsNoOther)
+TEST(HostLoopTest, PollingACommandStartsNoOther)
 {
     ScriptedEngine engine;
     engine.inProgressAnswers = 20;
     Pipe input, output;
     put(input.write, START);
     std::thread host([&] { native_host::runHost(&engine, input.read, output.write, nullptr, -1); });
-    // The answer, then the pushed final answer, then nothing more: the host stops looking.
+    // The answer, then the pushed final answer, then nothing more: the host stops polling.
     std::string seen;
     char chunk[4096];
     while (seen.find("\"event\":\"answer\"") == std::string::npos) {

@@ -1,15 +1,15 @@
-#include "FollowedCommands.h"
+#include "RunningCommands.h"
 
 namespace native_host {
 
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
 
-FollowedCommands::Clock::duration FollowedCommands::interval(Clock::duration age)
+RunningCommands::Clock::duration RunningCommands::pollInterval(Clock::duration age)
 {
     // A one-report exchange takes about a millisecond; 64 reports at one per millisecond take
-    // 64 ms. Looking every 0.2 ms early on adds at most that to a short answer; backing off to
-    // 1 ms keeps a long command to about a thousand looks a second.
+    // 64 ms. Polling every 0.2 ms early on adds at most that to a short answer; backing off to
+    // 1 ms keeps a long command to about a thousand polls a second.
     if (age < milliseconds(20))
         return microseconds(200);
     if (age < milliseconds(200))
@@ -17,19 +17,19 @@ FollowedCommands::Clock::duration FollowedCommands::interval(Clock::duration age
     return milliseconds(1);
 }
 
-void FollowedCommands::follow(const std::string& deviceId, Clock::time_point now)
+void RunningCommands::add(const std::string& deviceId, Clock::time_point now)
 {
-    commands_[deviceId] = Command{now, now + interval(Clock::duration::zero())};
+    commands_[deviceId] = Command{now, now + pollInterval(Clock::duration::zero())};
 }
 
-void FollowedCommands::lookedAt(const std::string& deviceId, Clock::time_point now)
+void RunningCommands::polled(const std::string& deviceId, Clock::time_point now)
 {
     const auto found = commands_.find(deviceId);
     if (found != commands_.end())
-        found->second.due = now + interval(now - found->second.started);
+        found->second.due = now + pollInterval(now - found->second.started);
 }
 
-std::vector<std::string> FollowedCommands::due(Clock::time_point now) const
+std::vector<std::string> RunningCommands::due(Clock::time_point now) const
 {
     std::vector<std::string> devices;
     for (const auto& [deviceId, command] : commands_)
@@ -38,7 +38,7 @@ std::vector<std::string> FollowedCommands::due(Clock::time_point now) const
     return devices;
 }
 
-FollowedCommands::Clock::time_point FollowedCommands::nextDue() const
+RunningCommands::Clock::time_point RunningCommands::nextDue() const
 {
     Clock::time_point earliest = Clock::time_point::max();
     for (const auto& entry : commands_)
