@@ -11,4 +11,4 @@ case $build in
     "$root"/*) work=$root ;;
     *) work=$build ;;
 esac
-exec "$root/tools/hidvm/run.sh" -b -s 2 -m 2048 -t 1500 -w "$work" -- node "$root/bench/webhid/webhid-bench.mjs" --build "$build" "$@"
+exec "$root/tools/hidvm/run.sh" -b -m 2048 -t 1500 -w "$work" -- node "$root/bench/webhid/webhid-bench.mjs" --build "$build" "$@"
