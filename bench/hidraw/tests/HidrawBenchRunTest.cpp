@@ -5,23 +5,14 @@
 #include <cstdio>
 #include <string>
 
-#include <limits.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "RemoteProcess.h"
 
-std::string programDirectory()
-{
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return ".";
-    const std::string self(path, static_cast<std::size_t>(length));
-    return self.substr(0, self.find_last_of('/'));
-}
+namespace {
 
 TEST(HidrawBenchRun, TheShortFormRunsEveryPartAndPrintsItsGoals)
 {

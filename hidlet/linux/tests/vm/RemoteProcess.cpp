@@ -18,16 +18,6 @@ extern char** environ;
 
 namespace {
 
-std::string programDirectory()
-{
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return ".";
-    const std::string self(path, static_cast<std::size_t>(length));
-    return self.substr(0, self.find_last_of('/'));
-}
-
 // How long a remote may take to appear: a USB one is enumerated first, and the emulated CPU of
 // the test VM makes that slow on a busy machine.
 const int kPlugTimeoutMs = 20000;
@@ -39,6 +29,17 @@ bool isFolder(const std::string& path)
 }
 
 } // namespace
+
+std::string programDirectory()
+{
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return ".";
+    const std::string self(path, static_cast<std::size_t>(length));
+    return self.substr(0, self.find_last_of('/'));
+}
+
 
 std::vector<RemoteVariant> remoteVariants(RemoteKind kind)
 {

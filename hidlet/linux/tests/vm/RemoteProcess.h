@@ -26,6 +26,10 @@ std::vector<RemoteVariant> remoteVariants(RemoteKind kind);
 std::string kindName(RemoteKind kind);
 std::string variantName(const RemoteVariant& variant);
 
+// The folder of the running program, where the VM tests find the programs built beside them
+// (uhid-remote, usb-remote, hidraw-bench).
+std::string programDirectory();
+
 class RemoteProcess
 {
 public:
